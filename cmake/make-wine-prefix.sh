@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Creates a fresh Wine prefix for one test run: make-wine-prefix.sh DIR win64|win32
+set -euo pipefail
+prefix=$1
+arch=$2
+export WINEDEBUG=-all WINEPREFIX="$prefix" WINEARCH="$arch"
+if [ -d "$prefix" ]; then
+  wineserver -k 2>/dev/null || true
+  rm -rf "$prefix"
+fi
+mkdir -p "$(dirname "$prefix")"
+wineboot -i
+# wineboot returns before the prefix is fully written; wait for its server.
+wineserver -w
+test -f "$prefix/system.reg" || { echo "make-wine-prefix: $prefix was not created" >&2; exit 1; }

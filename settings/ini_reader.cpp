@@ -1,0 +1,1 @@
+// The INI reader of our own; see ini_reader.h.
