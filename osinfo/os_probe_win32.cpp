@@ -1,0 +1,135 @@
+#include "osinfo/os_probe_win32.h"
+
+namespace {
+
+// Owns a COM string.
+class BstrOwner {
+ public:
+  explicit BstrOwner(BSTR text) : text_(text) {}
+  BstrOwner(const BstrOwner&) = delete;
+  BstrOwner& operator=(const BstrOwner&) = delete;
+  ~BstrOwner() { SysFreeString(text_); }
+
+  BSTR Get() const { return text_; }
+
+ private:
+  BSTR text_;
+};
+
+// A property value, initialised when made and cleared when it goes.
+class VariantOwner {
+ public:
+  VariantOwner() { VariantInit(&value_); }
+  VariantOwner(const VariantOwner&) = delete;
+  VariantOwner& operator=(const VariantOwner&) = delete;
+  ~VariantOwner() { VariantClear(&value_); }
+
+  VARIANT* Get() { return &value_; }
+
+ private:
+  VARIANT value_;
+};
+
+// An 8-bit text as a COM string, converted through the ANSI code page. Null when
+// it cannot be made.
+BSTR AnsiToBstr(const char* text) {
+  const int chars = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  if (chars <= 0) return nullptr;
+  BSTR converted = SysAllocStringLen(nullptr, static_cast<UINT>(chars - 1));
+  if (converted == nullptr) return nullptr;
+  if (MultiByteToWideChar(CP_ACP, 0, text, -1, converted, chars) != chars) {
+    SysFreeString(converted);
+    return nullptr;
+  }
+  return converted;
+}
+
+}  // namespace
+
+HResult Win32OsProbe::InitializeCom() {
+  return CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+}
+
+HResult Win32OsProbe::InitializeSecurity() {
+  return CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
+                              RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
+}
+
+HResult Win32OsProbe::CreateLocator() {
+  return CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
+                          reinterpret_cast<void**>(locator_.Put()));
+}
+
+HResult Win32OsProbe::ConnectServer(const wchar_t* wmiNamespace) {
+  if (locator_.Get() == nullptr) return E_POINTER;
+  const BstrOwner name(SysAllocString(wmiNamespace));
+  if (name.Get() == nullptr) return E_OUTOFMEMORY;
+  return locator_.Get()->ConnectServer(name.Get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
+                                       services_.Put());
+}
+
+HResult Win32OsProbe::SetProxyBlanket() {
+  if (services_.Get() == nullptr) return E_POINTER;
+  return CoSetProxyBlanket(services_.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
+                           RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
+}
+
+HResult Win32OsProbe::ExecQuery(const char* language, const char* query) {
+  if (services_.Get() == nullptr) return E_POINTER;
+  const BstrOwner languageText(AnsiToBstr(language));
+  const BstrOwner queryText(AnsiToBstr(query));
+  if (languageText.Get() == nullptr || queryText.Get() == nullptr) return E_OUTOFMEMORY;
+  return services_.Get()->ExecQuery(languageText.Get(), queryText.Get(),
+                                    WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
+                                    enumerator_.Put());
+}
+
+WmiObject Win32OsProbe::NextInstance() {
+  if (enumerator_.Get() == nullptr) return nullptr;
+  IWbemClassObject* instance = nullptr;
+  ULONG returned = 0;
+  enumerator_.Get()->Next(WBEM_INFINITE, 1, &instance, &returned);
+  return returned != 0 ? instance : nullptr;
+}
+
+bool Win32OsProbe::GetVersionText(WmiObject instance, wchar_t* text, std::size_t capacity) {
+  if (instance == nullptr || capacity == 0) return false;
+  VariantOwner value;
+  const HRESULT hres =
+      static_cast<IWbemClassObject*>(instance)->Get(L"Version", 0, value.Get(), nullptr, nullptr);
+  if (FAILED(hres) || value.Get()->vt != VT_BSTR || value.Get()->bstrVal == nullptr) return false;
+  const wchar_t* version = value.Get()->bstrVal;
+  std::size_t length = 0;
+  while (length + 1 < capacity && version[length] != L'\0') {
+    text[length] = version[length];
+    ++length;
+  }
+  text[length] = L'\0';
+  return true;
+}
+
+void Win32OsProbe::ReleaseServices() {
+  services_.Reset();
+}
+
+void Win32OsProbe::ReleaseLocator() {
+  locator_.Reset();
+}
+
+void Win32OsProbe::ReleaseEnumerator() {
+  enumerator_.Reset();
+}
+
+void Win32OsProbe::ReleaseInstance(WmiObject instance) {
+  if (instance != nullptr) static_cast<IWbemClassObject*>(instance)->Release();
+}
+
+void Win32OsProbe::UninitializeCom() {
+  CoUninitialize();
+}
+
+std::uint16_t Win32OsProbe::NativeProcessorArchitecture() {
+  SYSTEM_INFO info{};
+  GetNativeSystemInfo(&info);
+  return info.wProcessorArchitecture;
+}

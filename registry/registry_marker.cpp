@@ -1,0 +1,125 @@
+#include "registry/registry_marker.h"
+
+#include <cstddef>
+
+namespace {
+
+// The folder of the 32-bit registry view; a 32-bit process reaches it by the
+// path without this part.
+constexpr wchar_t kWow6432Node[] = L"Wow6432Node\\";
+constexpr std::size_t kWow6432NodeChars = sizeof(kWow6432Node) / sizeof(wchar_t) - 1;
+
+bool IsBlank(wchar_t c) {
+  return c == L' ' || (c >= L'\t' && c <= L'\r');
+}
+
+std::size_t FieldLength(const wchar_t* field) {
+  std::size_t length = 0;
+  while (length < kSettingChars && field[length] != L'\0') ++length;
+  return length;
+}
+
+// Removes the first occurrence of "Wow6432Node\" (case significant) from the
+// field. False when there is none.
+bool RemoveWow6432Node(wchar_t* field) {
+  const std::size_t length = FieldLength(field);
+  for (std::size_t at = 0; at + kWow6432NodeChars <= length; ++at) {
+    std::size_t matched = 0;
+    while (matched < kWow6432NodeChars && field[at + matched] == kWow6432Node[matched]) ++matched;
+    if (matched != kWow6432NodeChars) continue;
+    for (std::size_t i = at; i + kWow6432NodeChars < length; ++i) {
+      field[i] = field[i + kWow6432NodeChars];
+    }
+    field[length - kWow6432NodeChars] = L'\0';
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::uint32_t RegValueFromText(const wchar_t* text) {
+  const wchar_t* p = text;
+  while (IsBlank(*p)) ++p;
+  bool negative = false;
+  if (*p == L'+' || *p == L'-') {
+    negative = *p == L'-';
+    ++p;
+  }
+  // The magnitude stops growing once it is past every value that can be stored.
+  constexpr std::uint64_t kPastDword = 0x100000000u;
+  std::uint64_t magnitude = 0;
+  for (; *p >= L'0' && *p <= L'9'; ++p) {
+    if (magnitude < kPastDword) magnitude = magnitude * 10 + static_cast<unsigned>(*p - L'0');
+  }
+  if (negative) {
+    if (magnitude > 0x80000000u) return 0x80000000u;
+    return 0u - static_cast<std::uint32_t>(magnitude);
+  }
+  if (magnitude > 0xFFFFFFFFu) return 0xFFFFFFFFu;
+  return static_cast<std::uint32_t>(magnitude);
+}
+
+void WriteToReg(LauncherState& state, RegistryApi& api, TraceSink& trace, int is64) {
+  Trace(trace, L"WriteToReg");
+  const SetupSettings& settings = state.settings;
+  const std::uint32_t access = state.registryView.m_dwRegViewFlag | kRegAccessReadWrite;
+  RegKey key = nullptr;
+
+  if (is64 != 0) {
+    Trace(trace, L"X64");
+    const std::uint32_t value = RegValueFromText(settings.m_szReg64KeyValue);
+    if (api.OpenKey(settings.m_szReg64KeyPath, access, &key) == 0) {
+      Trace(trace, L"open");
+    } else {
+      if (api.CreateKey(settings.m_szReg64KeyPath, access, &key) != 0) return;
+      Trace(trace, L"create");
+    }
+    if (api.SetDwordValue(key, settings.m_szReg64KeyName, value) == 0) {
+      Trace(trace, L"Write VUZA Value");
+    }
+    api.CloseKey(key);
+    return;
+  }
+
+  const std::uint32_t value = RegValueFromText(settings.m_szReg32KeyValue);
+  if (api.OpenKey(settings.m_szReg32KeyPath, access, &key) == 0) {
+    if (api.SetDwordValue(key, settings.m_szReg32KeyName, value) == 0) {
+      Trace(trace, L"win 7 Write VUZA Value");
+    }
+    api.CloseKey(key);
+    return;
+  }
+  if (api.CreateKey(settings.m_szReg32KeyPath, access, &key) != 0) return;
+  if (api.SetDwordValue(key, settings.m_szReg32KeyName, value) == 0) {
+    Trace(trace, L"Write VUZA Value");
+  }
+  api.CloseKey(key);
+}
+
+void WriteRegMarker(LauncherState& state, RegistryApi& api, TraceSink& trace,
+                    OSVersionCode osCode) {
+  const std::uint32_t arch = ArchitectureOf(osCode);
+  if (arch == kArchitectureX86) {
+    WriteToReg(state, api, trace, 0);
+    return;
+  }
+  if (arch != kArchitectureX64) return;
+
+  // The launcher is a 32-bit process under WOW64. A path that names the 32-bit
+  // view's folder is written through the process's own view without that
+  // folder; any other path is written as it stands, in the 64-bit view.
+  wchar_t* path = state.settings.m_szReg64KeyPath;
+  RegistryViewState& view = state.registryView;
+  TraceFormatted(trace, L"m_szReg64KeyPath %ls", path);
+  if (RemoveWow6432Node(path)) {
+    TraceFormatted(trace, L"%ls", path);
+  } else {
+    Trace(trace, L"Not find");
+    api.DisableFsRedirection(&view.m_pOldWow64Value);
+    view.m_dwRegViewFlag = kRegView64Key;
+  }
+  TraceFormatted(trace, L"szRegPath %ls", path);
+  WriteToReg(state, api, trace, 1);
+  api.RevertFsRedirection(view.m_pOldWow64Value);
+}

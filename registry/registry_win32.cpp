@@ -1,0 +1,38 @@
+#include "registry/registry_win32.h"
+
+#include <windows.h>
+
+std::int32_t Win32Registry::OpenKey(const wchar_t* path, std::uint32_t access, RegKey* key) {
+  HKEY opened = nullptr;
+  const LSTATUS status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, access, &opened);
+  *key = opened;
+  return status;
+}
+
+std::int32_t Win32Registry::CreateKey(const wchar_t* path, std::uint32_t access, RegKey* key) {
+  HKEY created = nullptr;
+  DWORD disposition = 0;
+  const LSTATUS status =
+      RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                      nullptr, &created, &disposition);
+  *key = created;
+  return status;
+}
+
+std::int32_t Win32Registry::SetDwordValue(RegKey key, const wchar_t* name, std::uint32_t value) {
+  const DWORD data = value;
+  return RegSetValueExW(static_cast<HKEY>(key), name, 0, REG_DWORD,
+                        reinterpret_cast<const BYTE*>(&data), sizeof(data));
+}
+
+void Win32Registry::CloseKey(RegKey key) {
+  RegCloseKey(static_cast<HKEY>(key));
+}
+
+void Win32Registry::DisableFsRedirection(void** oldValue) {
+  Wow64DisableWow64FsRedirection(oldValue);
+}
+
+void Win32Registry::RevertFsRedirection(void* oldValue) {
+  Wow64RevertWow64FsRedirection(oldValue);
+}
