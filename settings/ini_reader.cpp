@@ -1,1 +1,175 @@
-// The INI reader of our own; see ini_reader.h.
+#include "settings/ini_reader.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace {
+
+// Windows-1252 for the bytes 0x80 to 0x9F; the five bytes it leaves undefined
+// map to the control characters of the same value, as Windows maps them.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+std::wstring DecodeFile(std::string_view bytes) {
+  std::wstring text;
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+      static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    text.reserve(bytes.size() / 2);
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+      const unsigned low = static_cast<unsigned char>(bytes[i]);
+      const unsigned high = static_cast<unsigned char>(bytes[i + 1]);
+      text.push_back(static_cast<wchar_t>(low | (high << 8)));
+    }
+    return text;
+  }
+  text.reserve(bytes.size());
+  for (const char byte : bytes) {
+    const unsigned value = static_cast<unsigned char>(byte);
+    text.push_back(static_cast<wchar_t>(
+        value >= 0x80 && value < 0xA0 ? kWindows1252High[value - 0x80] : value));
+  }
+  return text;
+}
+
+bool IsBlank(wchar_t c) {
+  return c == L' ' || c == L'\t' || c == L'\v';
+}
+
+std::wstring_view TrimBlanks(std::wstring_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// Names given by the caller lose their spaces only; a tab stays and then
+// matches nothing that was read from the file.
+std::wstring_view TrimSpaces(std::wstring_view text) {
+  while (!text.empty() && text.front() == L' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == L' ') text.remove_suffix(1);
+  return text;
+}
+
+std::wstring_view RemoveQuotePair(std::wstring_view value) {
+  if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') &&
+      value.back() == value.front()) {
+    return value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+
+// Case folding for ASCII and Latin-1 letters; nothing the launcher reads needs more.
+wchar_t FoldCase(wchar_t c) {
+  if ((c >= L'a' && c <= L'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) {
+    return static_cast<wchar_t>(c - 0x20);
+  }
+  return c;
+}
+
+bool SameName(std::wstring_view a, std::wstring_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [](wchar_t x, wchar_t y) { return FoldCase(x) == FoldCase(y); });
+}
+
+std::uint32_t CopyCut(std::wstring_view text, wchar_t* buffer, std::uint32_t size) {
+  if (size == 0) return 0;
+  const std::uint32_t count =
+      static_cast<std::uint32_t>(std::min<std::size_t>(text.size(), size - 1));
+  std::copy_n(text.begin(), count, buffer);
+  buffer[count] = L'\0';
+  return count;
+}
+
+}  // namespace
+
+IniReader IniReader::Missing() {
+  return IniReader();
+}
+
+IniReader IniReader::FromBytes(std::string_view bytes) {
+  IniReader reader;
+  reader.exists_ = true;
+  reader.Parse(DecodeFile(bytes));
+  return reader;
+}
+
+IniReader IniReader::FromFile(const std::filesystem::path& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return Missing();
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return Missing();
+  const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  if (file.bad()) return Missing();
+  return FromBytes(bytes);
+}
+
+void IniReader::Parse(const std::wstring& text) {
+  std::wstring_view rest = text;
+  while (!rest.empty()) {
+    // Empty lines are skipped, so CR, LF and CRLF each simply end a line.
+    const std::size_t end = rest.find_first_of(L"\r\n");
+    const std::wstring_view raw = rest.substr(0, end);
+    rest.remove_prefix(end == std::wstring_view::npos ? rest.size() : end + 1);
+
+    const std::wstring_view line = TrimBlanks(raw);
+    if (line.empty() || line.front() == L';') continue;
+    if (line.front() == L'[') {
+      const std::wstring_view inside = line.substr(1);
+      sections_.push_back(
+          Section{std::wstring(TrimBlanks(inside.substr(0, inside.find(L']')))), {}});
+      continue;
+    }
+    const std::size_t equals = line.find(L'=');
+    if (sections_.empty() || equals == std::wstring_view::npos) continue;
+    sections_.back().entries.push_back(
+        Entry{std::wstring(TrimBlanks(line.substr(0, equals))),
+              std::wstring(RemoveQuotePair(TrimBlanks(line.substr(equals + 1))))});
+  }
+}
+
+const std::wstring* IniReader::FindValue(std::wstring_view section, std::wstring_view key) const {
+  const auto found = std::find_if(sections_.begin(), sections_.end(),
+                                  [&](const Section& s) { return SameName(s.name, section); });
+  if (found == sections_.end()) return nullptr;
+  for (const Entry& entry : found->entries) {
+    if (SameName(entry.key, key)) return &entry.value;
+  }
+  return nullptr;
+}
+
+std::uint32_t IniReader::SectionNames(wchar_t* buffer, std::uint32_t size) const {
+  if (size == 0) return 0;
+  std::wstring list;
+  for (const Section& section : sections_) {
+    if (section.name.empty()) continue;
+    list += section.name;
+    list.push_back(L'\0');
+  }
+  if (size == 1 || list.size() + 2 <= size) {
+    return CopyCut(list, buffer, size);
+  }
+  // The list and its final terminator need more than size - 1 characters.
+  const std::uint32_t kept = size - 2;
+  std::copy_n(list.begin(), kept, buffer);
+  buffer[kept] = L'\0';
+  buffer[kept + 1] = L'\0';
+  return kept;
+}
+
+std::uint32_t IniReader::GetString(const wchar_t* section, const wchar_t* key,
+                                   const wchar_t* defaultText, wchar_t* buffer,
+                                   std::uint32_t size) const {
+  if (section != nullptr && key != nullptr) {
+    if (const std::wstring* value = FindValue(TrimSpaces(section), TrimSpaces(key))) {
+      // Windows keeps the length of a value in 16 bits.
+      return CopyCut(std::wstring_view(*value).substr(0, value->size() & 0xFFFFu), buffer, size);
+    }
+  }
+  std::wstring_view fallback = defaultText != nullptr ? defaultText : L"";
+  while (!fallback.empty() && fallback.back() == L' ') fallback.remove_suffix(1);
+  return CopyCut(fallback, buffer, size);
+}

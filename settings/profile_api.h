@@ -8,7 +8,7 @@ class ProfileApi {
  public:
   // GetCurrentDirectoryW(size, buffer): the length on success, the size needed
   // (terminator included) when the buffer is too small, 0 on failure.
-  virtual std::uint32_t GetCurrentDirectory(std::uint32_t size, wchar_t* buffer) = 0;
+  virtual std::uint32_t ReadCurrentDirectory(std::uint32_t size, wchar_t* buffer) = 0;
   // _waccess_s(path, 0): 0 when the file exists, else an errno value (2 is ENOENT).
   virtual int AccessFile(const wchar_t* path) = 0;
   // GetPrivateProfileSectionNamesW(buffer, size, file).

@@ -1,0 +1,146 @@
+#include "settings/ini_settings.h"
+
+#include <cstdint>
+
+namespace {
+
+constexpr wchar_t kSectionWin7[] = L"win7";
+constexpr wchar_t kSectionWin8[] = L"win8";
+constexpr wchar_t kSectionWin81[] = L"win8.1";
+constexpr wchar_t kSectionDefault[] = L"Default";
+
+constexpr wchar_t kMissingIniLine[] = L"Please check the path of INI file!";
+
+// _waccess_s reports a missing file with ENOENT.
+constexpr int kErrnoNoEntry = 2;
+
+struct KeyField {
+  const wchar_t* key;
+  wchar_t (SetupSettings::*field)[kSettingChars];
+};
+
+constexpr KeyField kKeys[] = {
+    {L"SetupFile", &SetupSettings::m_szSetupFile},
+    {L"RegPath32KeyPath", &SetupSettings::m_szReg32KeyPath},
+    {L"RegPath32KeyName", &SetupSettings::m_szReg32KeyName},
+    {L"RegPath32KeyValue", &SetupSettings::m_szReg32KeyValue},
+    {L"RegPath64KeyPath", &SetupSettings::m_szReg64KeyPath},
+    {L"RegPath64KeyName", &SetupSettings::m_szReg64KeyName},
+    {L"RegPath64KeyValue", &SetupSettings::m_szReg64KeyValue},
+};
+
+// Length of a text held in a buffer of `capacity` characters, never reading
+// past the buffer.
+std::size_t BoundedLength(const wchar_t* text, std::size_t capacity) {
+  std::size_t length = 0;
+  while (length < capacity && text[length] != L'\0') ++length;
+  return length;
+}
+
+// Appends as much of `text` as fits, keeping the buffer terminated. Returns
+// false when something had to be left out.
+bool AppendBounded(wchar_t* buffer, std::size_t capacity, const wchar_t* text) {
+  std::size_t length = BoundedLength(buffer, capacity - 1);
+  while (*text != L'\0' && length < capacity - 1) buffer[length++] = *text++;
+  buffer[length] = L'\0';
+  return *text == L'\0';
+}
+
+void CopyBounded(wchar_t* buffer, std::size_t capacity, const wchar_t* text) {
+  buffer[0] = L'\0';
+  AppendBounded(buffer, capacity, text);
+}
+
+// Case matters here, unlike in the profile readers.
+bool SameText(const wchar_t* a, const wchar_t* b) {
+  while (*a != L'\0' && *a == *b) {
+    ++a;
+    ++b;
+  }
+  return *a == *b;
+}
+
+}  // namespace
+
+void LocateINIFile(ProfileApi& api, TraceSink& trace, IniLocation* ini) {
+  wchar_t directory[kIniPathChars] = {};
+  *ini = IniLocation{};
+
+  const std::uint32_t reported = api.ReadCurrentDirectory(kIniPathChars, directory);
+  // Zero means failure and a result of the buffer's size or more means the
+  // directory did not fit: either way nothing in the buffer can be trusted.
+  const bool directoryRead = reported != 0 && reported < kIniPathChars;
+  if (!directoryRead) {
+    for (wchar_t& c : directory) c = L'\0';
+  }
+  directory[kIniPathChars - 1] = L'\0';
+
+  CopyBounded(ini->path, kIniPathChars, directory);
+  // The separator is always added, so a drive root gives "C:\\Perinax.ini",
+  // which Windows accepts.
+  const bool whole = AppendBounded(ini->path, kIniPathChars, L"\\") &&
+                     AppendBounded(ini->path, kIniPathChars, kIniFileName);
+  ini->usable = directoryRead && directory[0] != L'\0' && whole;
+
+  Trace(trace, ini->path);
+  // A cut or rootless path could name another file, so it is never read.
+  if (!ini->usable) {
+    Trace(trace, kMissingIniLine);
+    return;
+  }
+  if (api.AccessFile(ini->path) == kErrnoNoEntry) {
+    Trace(trace, kMissingIniLine);
+  }
+}
+
+int CheckINISection(ProfileApi& api, TraceSink& trace, const wchar_t* section,
+                    const IniLocation& ini) {
+  wchar_t names[kSectionNamesChars] = {};
+  if (ini.usable) {
+    api.GetSectionNames(names, kSectionNamesChars, ini.path);
+  }
+  // The list ends with an empty name even if the reader failed to end it.
+  names[kSectionNamesChars - 2] = L'\0';
+  names[kSectionNamesChars - 1] = L'\0';
+
+  TraceFormatted(trace, L"CheckINISection %ls", section);
+
+  for (const wchar_t* name = names; *name != L'\0';
+       name += BoundedLength(name, kSectionNamesChars - (name - names)) + 1) {
+    if (SameText(section, name)) return 1;
+  }
+  return 0;
+}
+
+const wchar_t* ChooseINISection(ProfileApi& api, TraceSink& trace, OSVersionCode osCode,
+                                const IniLocation& ini) {
+  const wchar_t* candidate = nullptr;
+  switch (VersionHalfOf(osCode)) {
+    case 0x0601:
+      candidate = kSectionWin7;
+      break;
+    case 0x0602:
+      candidate = kSectionWin8;
+      break;
+    case 0x0603:
+      candidate = kSectionWin81;
+      break;
+    default:
+      return kSectionDefault;
+  }
+  return CheckINISection(api, trace, candidate, ini) != 0 ? candidate : kSectionDefault;
+}
+
+void ReadINIKeys(ProfileApi& api, const IniLocation& ini, const wchar_t* section,
+                 SetupSettings* settings) {
+  for (const KeyField& entry : kKeys) {
+    wchar_t* field = settings->*entry.field;
+    for (std::size_t i = 0; i < kSettingChars; ++i) field[i] = L'\0';
+    if (ini.usable) {
+      api.GetString(section, entry.key, kSettingDefault, field, kSettingChars, ini.path);
+      field[kSettingChars - 1] = L'\0';
+    } else {
+      CopyBounded(field, kSettingChars, kSettingDefault);
+    }
+  }
+}
