@@ -19,7 +19,7 @@ struct LaunchRecord {
 class ShellApi {
  public:
   // ShellExecuteExW: true when the start succeeded; *process is hProcess.
-  virtual bool ShellExecuteEx(const LaunchRecord& record, ProcessHandle* process) = 0;
+  virtual bool Execute(const LaunchRecord& record, ProcessHandle* process) = 0;
   // WaitForSingleObject(process, INFINITE).
   virtual void WaitForProcess(ProcessHandle process) = 0;
   // GetExitCodeProcess: true on success.

@@ -1,0 +1,66 @@
+#include "launch/setup_runner.h"
+
+namespace {
+
+// Closes the process handle on every way out of the launch.
+class ProcessCloser {
+ public:
+  ProcessCloser(ShellApi& api, ProcessHandle process) : api_(api), process_(process) {}
+  ProcessCloser(const ProcessCloser&) = delete;
+  ProcessCloser& operator=(const ProcessCloser&) = delete;
+  ~ProcessCloser() { api_.CloseProcess(process_); }
+
+ private:
+  ShellApi& api_;
+  ProcessHandle process_;
+};
+
+}  // namespace
+
+std::uint32_t RunSetupCmd(const SetupSettings& settings, ShellApi& api, TraceSink& trace,
+                          const wchar_t* args) {
+  if (args == nullptr) args = L"";
+
+  TraceFormatted(trace, L"Setup CMD %ls", args);
+
+  LaunchRecord record;
+  record.cbSize = kLaunchRecordSize;
+  // No error box when the start fails: nobody may be there to close it, and
+  // an unattended installation would wait on it for ever.
+  record.fMask = kSeeMaskNoCloseProcess | kSeeMaskFlagNoUi;
+  record.lpFile = settings.m_szSetupFile;
+  record.lpParameters = args;
+  record.nShow = kSwShow;
+
+  ProcessHandle process = nullptr;
+  const bool started = api.Execute(record, &process);
+  TraceFormatted(trace, L"Setup CMD %ls", args);
+  if (!started) return kLaunchFailedExitCode;
+
+  Trace(trace, L"CreateProcess");
+
+  // The shell may succeed without a process of its own to hand back (a running
+  // program took the file over). There is then nothing to wait for or to ask the
+  // exit code of, and success cannot be claimed.
+  if (process == nullptr) {
+    Trace(trace, L"WaitForSingleObject");
+    Trace(trace, L"GetExitCodeProcess fail");
+    return kLaunchFailedExitCode;
+  }
+
+  const ProcessCloser closer(api, process);
+  api.WaitForProcess(process);
+  Trace(trace, L"WaitForSingleObject");
+
+  std::uint32_t code = 0;
+  if (!api.GetExitCode(process, &code)) {
+    Trace(trace, L"GetExitCodeProcess fail");
+    return kLaunchFailedExitCode;
+  }
+  if (code == kStillActive) {
+    Trace(trace, L"Still running");
+  } else {
+    TraceFormatted(trace, L"Exit Code %d", static_cast<int>(code));
+  }
+  return code;
+}

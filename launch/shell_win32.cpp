@@ -1,0 +1,42 @@
+#include "launch/shell_win32.h"
+
+#include <windows.h>
+// <shellapi.h> needs <windows.h> before it.
+#include <shellapi.h>
+
+#include "launch/setup_runner.h"
+
+#if !defined(_WIN64)
+static_assert(sizeof(SHELLEXECUTEINFOW) == kLaunchRecordSize);
+#endif
+static_assert(kSeeMaskNoCloseProcess == SEE_MASK_NOCLOSEPROCESS);
+static_assert(kSeeMaskFlagNoUi == SEE_MASK_FLAG_NO_UI);
+static_assert(kSwShow == SW_SHOW);
+static_assert(kStillActive == STILL_ACTIVE);
+
+bool Win32Shell::Execute(const LaunchRecord& record, ProcessHandle* process) {
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = record.cbSize;
+  info.fMask = record.fMask;
+  info.lpFile = record.lpFile;
+  info.lpParameters = record.lpParameters;
+  info.nShow = record.nShow;
+  const BOOL started = ShellExecuteExW(&info);
+  *process = info.hProcess;
+  return started != FALSE;
+}
+
+void Win32Shell::WaitForProcess(ProcessHandle process) {
+  WaitForSingleObject(process, INFINITE);
+}
+
+bool Win32Shell::GetExitCode(ProcessHandle process, std::uint32_t* code) {
+  DWORD exitCode = 0;
+  if (!GetExitCodeProcess(process, &exitCode)) return false;
+  *code = exitCode;
+  return true;
+}
+
+void Win32Shell::CloseProcess(ProcessHandle process) {
+  CloseHandle(process);
+}
