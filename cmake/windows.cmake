@@ -5,9 +5,26 @@ target_include_directories(perinax_win32 PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(perinax_win32 PUBLIC perinax_logic ole32 oleaut32 wbemuuid shell32 advapi32)
 target_compile_definitions(perinax_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN)
 
-add_executable(Perinax WIN32 ${CMAKE_SOURCE_DIR}/app/main_win32.cpp)
-target_link_libraries(Perinax PRIVATE perinax_win32)
-target_link_options(Perinax PRIVATE -municode)
+# Perinax.exe: a GUI-subsystem program with a wide entry point, its version
+# resource and manifest, built small and byte-for-byte reproducible (no time
+# stamp, no symbols), with ASLR and DEP switched on. It compiles the logic and
+# the bindings itself, without exceptions or RTTI, so that none of the C++
+# runtime's exception support (unwinder, terminate handler, demangler, threads)
+# is linked in; the test programs keep using the libraries.
+enable_language(RC)
+add_executable(Perinax WIN32
+  ${CMAKE_SOURCE_DIR}/app/main_win32.cpp ${logic_sources} ${binding_sources}
+  ${CMAKE_SOURCE_DIR}/app/perinax.rc)
+target_include_directories(Perinax PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_definitions(Perinax PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN)
+target_compile_options(Perinax PRIVATE
+  $<$<COMPILE_LANGUAGE:CXX>:-Os -ffunction-sections -fno-exceptions -fno-rtti
+  -fno-asynchronous-unwind-tables -fno-unwind-tables>)
+target_link_libraries(Perinax PRIVATE ole32 oleaut32 wbemuuid shell32 advapi32)
+target_link_options(Perinax PRIVATE -municode -mwindows -s -Wl,--gc-sections
+  -Wl,--dynamicbase -Wl,--nxcompat -Wl,--no-insert-timestamp)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/app/perinax.rc PROPERTIES
+  OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/app/perinax.manifest)
 
 # Wine prefixes, made once per test run and shared by every Windows test.
 set(PERINAX_WINE_ROOT ${CMAKE_BINARY_DIR}/wine)
@@ -40,3 +57,10 @@ add_subdirectory(tests/windows)
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/CMakeLists.txt)
   add_subdirectory(tools)
 endif()
+
+# Perinax.exe as a file: PE32 GUI program, ASLR and DEP, version resource,
+# manifest and system-DLL imports. Runs natively, not under Wine.
+add_test(NAME perinax_exe_check
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/binary/check-perinax-exe.sh $<TARGET_FILE:Perinax>
+                 ${CMAKE_OBJDUMP} ${CMAKE_RC_COMPILER})
+set_tests_properties(perinax_exe_check PROPERTIES TIMEOUT 60)
