@@ -1,0 +1,202 @@
+// perinax-trace: runs a program under the Win32 debugging API and prints every
+// line it sends to the debugger output, one line per OutputDebugString call, on
+// standard output (UTF-8 into a file or pipe, UTF-16 into a console). Exits
+// with the program's exit code, which it also reports on standard error.
+//
+//   perinax-trace.exe Perinax.exe /quiet "C:\some folder\x.msi"
+//
+// The rest of the command line after the viewer's own name is handed to
+// CreateProcessW as it stands, so the program sees exactly that command line.
+
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+
+#include "app/command_line.h"
+
+namespace {
+
+// The viewer's own failures, apart from any code the program may end with.
+constexpr int kUsageExitCode = 2;
+constexpr int kStartFailedExitCode = 127;
+
+// Longest debug string copied out of the program; a longer one is cut.
+constexpr DWORD kMaxDebugStringBytes = 1 << 16;
+
+class Output {
+ public:
+  Output() : handle_(GetStdHandle(STD_OUTPUT_HANDLE)) {
+    DWORD mode = 0;
+    console_ = handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE &&
+               GetConsoleMode(handle_, &mode) != FALSE;
+  }
+
+  void WriteLine(std::wstring line) {
+    line.push_back(L'\n');
+    if (console_) {
+      DWORD written = 0;
+      WriteConsoleW(handle_, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+      return;
+    }
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
+                                          nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return;
+    std::string utf8(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), utf8.data(), bytes,
+                        nullptr, nullptr);
+    DWORD written = 0;
+    WriteFile(handle_, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+  }
+
+ private:
+  HANDLE handle_;
+  bool console_ = false;
+};
+
+void WriteError(const wchar_t* text) {
+  const HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
+  std::wstring line = L"perinax-trace: ";
+  line += text;
+  line += L"\n";
+  DWORD written = 0;
+  DWORD mode = 0;
+  if (GetConsoleMode(handle, &mode)) {
+    WriteConsoleW(handle, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    return;
+  }
+  std::string utf8(line.size() * 3, '\0');
+  const int bytes =
+      WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), utf8.data(),
+                          static_cast<int>(utf8.size()), nullptr, nullptr);
+  if (bytes > 0) WriteFile(handle, utf8.data(), static_cast<DWORD>(bytes), &written, nullptr);
+}
+
+// Copies one debug string out of the debugged program. The string arrives as
+// UTF-16 or, as Wine and older Windows deliver it, in the ANSI code page.
+std::wstring ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info) {
+  const DWORD charSize = info.fUnicode ? sizeof(wchar_t) : 1;
+  DWORD bytes = static_cast<DWORD>(info.nDebugStringLength) * charSize;
+  if (bytes > kMaxDebugStringBytes) bytes = kMaxDebugStringBytes;
+  std::string raw(bytes, '\0');
+  SIZE_T read = 0;
+  if (bytes == 0 || !ReadProcessMemory(process, info.lpDebugStringData, raw.data(), bytes, &read)) {
+    return {};
+  }
+  raw.resize(read);
+
+  std::wstring text;
+  if (info.fUnicode) {
+    text.assign(reinterpret_cast<const wchar_t*>(raw.data()), raw.size() / sizeof(wchar_t));
+  } else if (!raw.empty()) {
+    const int chars =
+        MultiByteToWideChar(CP_ACP, 0, raw.data(), static_cast<int>(raw.size()), nullptr, 0);
+    if (chars > 0) {
+      text.resize(static_cast<std::size_t>(chars));
+      MultiByteToWideChar(CP_ACP, 0, raw.data(), static_cast<int>(raw.size()), text.data(), chars);
+    }
+  }
+  // The terminator and any line end belong to the string, not to the line.
+  const std::size_t end = text.find(L'\0');
+  if (end != std::wstring::npos) text.resize(end);
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
+  return text;
+}
+
+void CloseIfValid(HANDLE handle) {
+  if (handle != nullptr && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+}
+
+using WaitForDebugEventFn = BOOL(WINAPI*)(DEBUG_EVENT*, DWORD);
+
+// WaitForDebugEventEx (Windows 10 and later) hands over what the program sent
+// with OutputDebugStringW as UTF-16; WaitForDebugEvent only in the ANSI code
+// page, which loses every character outside it.
+WaitForDebugEventFn DebugEventWaiter() {
+  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  const FARPROC proc = kernel != nullptr ? GetProcAddress(kernel, "WaitForDebugEventEx") : nullptr;
+  return proc != nullptr ? reinterpret_cast<WaitForDebugEventFn>(reinterpret_cast<void*>(proc))
+                         : &WaitForDebugEvent;
+}
+
+// Runs the debug loop until the program ends; returns its exit code.
+DWORD DebugUntilExit(Output& out) {
+  const WaitForDebugEventFn waitForDebugEvent = DebugEventWaiter();
+  HANDLE process = nullptr;
+  bool initialBreakpointSeen = false;
+  for (;;) {
+    DEBUG_EVENT event{};
+    if (!waitForDebugEvent(&event, INFINITE)) {
+      WriteError(L"WaitForDebugEvent failed");
+      return kStartFailedExitCode;
+    }
+    DWORD status = DBG_CONTINUE;
+    switch (event.dwDebugEventCode) {
+      case CREATE_PROCESS_DEBUG_EVENT:
+        // The process and thread handles are the system's: it closes them
+        // after the exit event. The file handle is ours.
+        process = event.u.CreateProcessInfo.hProcess;
+        CloseIfValid(event.u.CreateProcessInfo.hFile);
+        break;
+      case LOAD_DLL_DEBUG_EVENT:
+        CloseIfValid(event.u.LoadDll.hFile);
+        break;
+      case OUTPUT_DEBUG_STRING_EVENT:
+        out.WriteLine(ReadDebugString(process, event.u.DebugString));
+        break;
+      case EXCEPTION_DEBUG_EVENT: {
+        const DWORD code = event.u.Exception.ExceptionRecord.ExceptionCode;
+        // The loader's breakpoint when the program starts is the debugger's
+        // own; every other exception goes back to the program.
+        constexpr DWORD kWx86Breakpoint = 0x4000001F;
+        if (!initialBreakpointSeen && (code == EXCEPTION_BREAKPOINT || code == kWx86Breakpoint)) {
+          initialBreakpointSeen = true;
+        } else {
+          status = DBG_EXCEPTION_NOT_HANDLED;
+        }
+        break;
+      }
+      case EXIT_PROCESS_DEBUG_EVENT: {
+        const DWORD exitCode = event.u.ExitProcess.dwExitCode;
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, DBG_CONTINUE);
+        return exitCode;
+      }
+      default:
+        break;
+    }
+    ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
+  }
+}
+
+}  // namespace
+
+int wmain() {
+  const wchar_t* commandLine = ArgumentText(GetCommandLineW());
+  if (*commandLine == L'\0') {
+    WriteError(L"usage: perinax-trace.exe PROGRAM [ARGUMENTS...]");
+    return kUsageExitCode;
+  }
+  // CreateProcessW may write into its command line, so it gets a copy.
+  std::wstring mutableLine(commandLine);
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS,
+                      nullptr, nullptr, &startup, &info)) {
+    wchar_t text[64];
+    std::swprintf(text, 64, L"cannot start the program (error %lu)", GetLastError());
+    WriteError(text);
+    return kStartFailedExitCode;
+  }
+  Output out;
+  const DWORD exitCode = DebugUntilExit(out);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  // A Unix shell sees only the low byte of the exit code under Wine, so the
+  // whole code is also reported, apart from the trace.
+  wchar_t text[64];
+  std::swprintf(text, 64, L"exit code %lu (0x%08lx)", exitCode, exitCode);
+  WriteError(text);
+  return static_cast<int>(exitCode);
+}
