@@ -51,3 +51,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // The process ends with the 32-bit pattern of the exit code, 0xFFFFFFFF included.
   return static_cast<int>(exitCode);
 }
+
+// The image starts here rather than in the C runtime's start-up code: the
+// launcher uses no argument vector, static constructors, stdio or atexit, so
+// that code would only add size and start-up work.
+extern "C" void WINAPI PerinaxEntry() {
+  ExitProcess(
+      static_cast<UINT>(wWinMain(GetModuleHandleW(nullptr), nullptr, nullptr, SW_SHOWDEFAULT)));
+}

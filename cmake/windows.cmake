@@ -21,7 +21,7 @@ target_compile_options(Perinax PRIVATE
   $<$<COMPILE_LANGUAGE:CXX>:-Os -ffunction-sections -fno-exceptions -fno-rtti
   -fno-asynchronous-unwind-tables -fno-unwind-tables>)
 target_link_libraries(Perinax PRIVATE ole32 oleaut32 wbemuuid shell32 advapi32)
-target_link_options(Perinax PRIVATE -municode -mwindows -s -Wl,--gc-sections
+target_link_options(Perinax PRIVATE -municode -mwindows -nostartfiles -Wl,-e,_PerinaxEntry@0 -s -Wl,--gc-sections
   -Wl,--dynamicbase -Wl,--nxcompat -Wl,--no-insert-timestamp)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/app/perinax.rc PROPERTIES
   OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/app/perinax.manifest)
@@ -64,3 +64,6 @@ add_test(NAME perinax_exe_check
          COMMAND ${CMAKE_SOURCE_DIR}/tests/binary/check-perinax-exe.sh $<TARGET_FILE:Perinax>
                  ${CMAKE_OBJDUMP} ${CMAKE_RC_COMPILER})
 set_tests_properties(perinax_exe_check PROPERTIES TIMEOUT 60)
+
+# The benchmark's floor programs (bench/run.sh); not part of the tests.
+add_subdirectory(bench)
