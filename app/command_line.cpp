@@ -5,6 +5,7 @@ namespace {
 // Characters from U+0001 to U+0020: the blanks and control characters that
 // separate the program name from its arguments.
 bool IsSeparator(wchar_t c) {
+  // NOLINTNEXTLINE(bugprone-signed-char-misuse,cert-str34-c): UTF-16 units are never negative
   const auto code = static_cast<unsigned long>(c);
   return code >= 0x01 && code <= 0x20;
 }

@@ -19,6 +19,7 @@ class BstrOwner {
 // A property value, initialised when made and cleared when it goes.
 class VariantOwner {
  public:
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init): VariantInit initialises value_
   VariantOwner() { VariantInit(&value_); }
   VariantOwner(const VariantOwner&) = delete;
   VariantOwner& operator=(const VariantOwner&) = delete;

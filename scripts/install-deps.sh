@@ -3,8 +3,8 @@
 # that is already there, so a second run takes seconds.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ clang googletest libgtest-dev
-          g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-tidy cppcheck
+          googletest libgtest-dev g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
           wine wine32 wine64 xvfb)
 
 missing=()
