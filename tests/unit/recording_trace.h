@@ -11,3 +11,11 @@ class RecordingTrace final : public TraceSink {
   void WriteLine(const wchar_t* line) override { lines.emplace_back(line); }
   std::vector<std::wstring> lines;
 };
+
+// Parts joined by '|', so that a table row can give a whole sequence on one line.
+template <typename Text>
+Text Joined(const std::vector<Text>& parts) {
+  Text all;
+  for (const Text& part : parts) all += (&part == parts.data() ? Text() : Text(1, '|')) + part;
+  return all;
+}

@@ -1,20 +1,10 @@
-// Runs the OS version probe against the real WMI and returns the code as the
-// exit code, so that a test can run it under a name that Wine's per-program
-// settings give another Windows version.
+// Exits with the OS code from the real WMI, so a test can run it under per-version names.
 #include "osinfo/os_probe_win32.h"
 #include "osinfo/os_version.h"
-
-namespace {
-
-class SilentTrace final : public TraceSink {
- public:
-  void WriteLine(const wchar_t*) override {}
-};
-
-}  // namespace
+#include "tests/unit/recording_trace.h"
 
 int main() {
   Win32OsProbe probe;
-  SilentTrace trace;
+  RecordingTrace trace;
   return static_cast<int>(GetOSVersion(probe, trace));
 }
