@@ -1,9 +1,18 @@
 #pragma once
 
 #include <cstddef>
+#include <cwchar>
 
 // Every setting is a fixed buffer: at most 259 characters and a terminator.
 inline constexpr std::size_t kSettingChars = 260;
+
+// What a setting holds when its key is missing from the chosen section (or the
+// INI file is missing).
+inline constexpr wchar_t kSettingDefault[] = L"Unknow";
+
+inline bool IsMissingSetting(const wchar_t* field) {
+  return std::wcscmp(field, kSettingDefault) == 0;
+}
 
 // The seven settings read from the chosen section of Perinax.ini.
 struct SetupSettings {

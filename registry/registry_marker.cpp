@@ -100,11 +100,21 @@ void WriteToReg(LauncherState& state, RegistryApi& api, TraceSink& trace, int is
 void WriteRegMarker(LauncherState& state, RegistryApi& api, TraceSink& trace,
                     OSVersionCode osCode) {
   const std::uint32_t arch = ArchitectureOf(osCode);
-  if (arch == kArchitectureX86) {
+  if (arch != kArchitectureX86 && arch != kArchitectureX64) return;
+
+  // Without a key path or value name from the INI file, the target would be
+  // HKLM\Unknow with a value named Unknow: a key nobody asked for.
+  const SetupSettings& settings = state.settings;
+  const bool x64 = arch == kArchitectureX64;
+  if (IsMissingSetting(x64 ? settings.m_szReg64KeyPath : settings.m_szReg32KeyPath) ||
+      IsMissingSetting(x64 ? settings.m_szReg64KeyName : settings.m_szReg32KeyName)) {
+    Trace(trace, L"No registry target in the INI file");
+    return;
+  }
+  if (!x64) {
     WriteToReg(state, api, trace, 0);
     return;
   }
-  if (arch != kArchitectureX64) return;
 
   // The launcher is a 32-bit process under WOW64. A path that names the 32-bit
   // view's folder is written through the process's own view without that

@@ -10,7 +10,6 @@
 inline constexpr std::size_t kIniPathChars = 260;
 inline constexpr std::size_t kSectionNamesChars = 4096;
 inline constexpr wchar_t kIniFileName[] = L"Perinax.ini";
-inline constexpr wchar_t kSettingDefault[] = L"Unknow";
 
 // Where Perinax.ini is looked for. `usable` is false when the current directory
 // could not be read or the whole path does not fit: the file then counts as

@@ -43,6 +43,8 @@ TEST(WriteRegMarker, ArchitectureChoosesTheTargetAndEachStepIsTraced) {
        L"create|Write VUZA Value",
        L"disable|open S\\wow6432node\\A 0x2011f|create S\\wow6432node\\A 0x2011f|set N=64|close|"
        L"revert saved"},
+      // A key path missing from the INI file: no HKLM\\Unknow is made.
+      {0x06010009, Key::kExisting, L"Unknow", L"No registry target in the INI file", L""},
       {kOSProbeFailed, Key::kExisting, L"K64", L"", L""},
       {0x06010006, Key::kExisting, L"K64", L"", L""},  // Itanium
   };
@@ -69,6 +71,17 @@ TEST(WriteRegMarker, ArchitectureChoosesTheTargetAndEachStepIsTraced) {
     EXPECT_TRUE(registry.openKeys.empty());
     EXPECT_FALSE(registry.redirectionOff);
   }
+}
+
+TEST(WriteRegMarker, WritesNothingWhenTheTargetsValueNameIsMissing) {
+  LauncherState state;
+  std::wcscpy(state.settings.m_szReg32KeyPath, L"K32");
+  std::wcscpy(state.settings.m_szReg32KeyName, L"Unknow");
+  FakeRegistry registry;
+  RecordingTrace trace;
+  WriteRegMarker(state, registry, trace, 0x06010000);
+  EXPECT_EQ(Joined(trace.lines), L"No registry target in the INI file");
+  EXPECT_TRUE(registry.calls.empty());
 }
 
 TEST(RegValueFromText, ReadsLeadingDecimalAsItsDwordPattern) {

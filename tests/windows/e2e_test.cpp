@@ -56,13 +56,16 @@ void RunAndCheck(const LauncherRun& run) {
     trace += L"OS version " + std::to_wstring(osCode) + L"\n";
     if (run.version.section)
       trace += L"CheckINISection " + std::wstring(run.version.section) + L"\n";
-    if (win64) {
+    if (!run.ini) {
+      trace += L"No registry target in the INI file\n";
+    } else if (win64) {
       trace += L"m_szReg64KeyPath " + path64 + L"\n" + (run.wow6432Node ? key : L"Not find") +
                L"\nszRegPath " + key + L"\nWriteToReg\nX64\n" + (again ? L"open\n" : L"create\n");
     } else {
       trace += again ? L"WriteToReg\nwin 7 " : L"WriteToReg\n";
     }
-    trace += L"Write VUZA Value\n-----LoadINIFile file end-----\n";
+    if (run.ini) trace += L"Write VUZA Value\n";
+    trace += L"-----LoadINIFile file end-----\n";
     const std::wstring setupLine = (L"Setup CMD " + run.args).substr(0, 259) + L"\n";
     trace += setupLine + setupLine;
     const bool started = run.ini && run.exitCode != 1603;
@@ -85,7 +88,8 @@ void RunAndCheck(const LauncherRun& run) {
   const DWORD view = run.wow6432Node ? RRF_SUBKEY_WOW6432KEY : RRF_SUBKEY_WOW6464KEY;
   const DWORD otherView = run.wow6432Node ? RRF_SUBKEY_WOW6464KEY : RRF_SUBKEY_WOW6432KEY;
   const std::wstring name = run.ini ? section : L"Unknow";
-  EXPECT_EQ(wine::MachineDword(key, name, win64 ? view : 0), !run.ini ? 0 : win64 ? 64 : 32);
+  EXPECT_EQ(wine::MachineDword(key, name, win64 ? view : 0),
+            run.ini ? std::optional<DWORD>(win64 ? 64 : 32) : std::nullopt);
   if (win64 && run.ini) {
     EXPECT_FALSE(wine::MachineDword(key, name, otherView));
   }
@@ -107,7 +111,7 @@ TEST(PerinaxEndToEnd, RunsTheSetupProgramWithTheArgumentTextAndEndsWithItsExitCo
       {L"win10", wine::kWin10, L"/exitcode=259 \"C:\\Program Files\\x\"", 259},
       {L"empty", wine::kWin7, L"", 0, true, L"setup.exe", true},
       {L"long", wine::kWin10, longText, 7},
-      // No INI file: every setting is "Unknow"; that key is written, that program not found.
+      // No INI file: every setting is "Unknow"; no HKLM\\Unknow is made, no program found.
       {L"noini", wine::kWin7, L"/q", 1603, false},
       {L"nosetup", wine::kWin81, L"/q \"a b\"", 1603, true, L"missing.exe"},
   };
