@@ -1,8 +1,8 @@
 #include <climits>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "fake_os_probe.h"
 #include "fuzz_support.h"
 #include "osinfo/os_version.h"
 #include "recording_trace.h"
@@ -31,47 +31,6 @@ std::uint32_t ReferenceHexLong(const std::wstring& component) {
   return static_cast<std::uint32_t>(value);
 }
 
-// WMI reporting one instance with the given version text. Every step succeeds;
-// `held` counts the objects acquired less those let go.
-class OneVersionProbe final : public OsProbeApi {
- public:
-  OneVersionProbe(std::wstring version, std::uint16_t architecture)
-      : version_(std::move(version)), architecture_(architecture) {}
-  int held = 0;
-
-  HResult InitializeCom() override { return 0; }
-  HResult InitializeSecurity() override { return 0; }
-  HResult CreateLocator() override { return Acquire(); }
-  HResult ConnectServer(const wchar_t*) override { return Acquire(); }
-  HResult SetProxyBlanket() override { return 0; }
-  HResult ExecQuery(const char*, const char*) override { return Acquire(); }
-  WmiObject NextInstance() override {
-    if (handedOut_) return nullptr;
-    handedOut_ = true;
-    ++held;
-    return &version_;
-  }
-  bool GetVersionText(WmiObject, wchar_t* text, std::size_t capacity) override {
-    text[version_.copy(text, capacity - 1)] = L'\0';
-    return true;
-  }
-  void ReleaseServices() override { --held; }
-  void ReleaseLocator() override { --held; }
-  void ReleaseEnumerator() override { --held; }
-  void ReleaseInstance(WmiObject) override { --held; }
-  void UninitializeCom() override {}
-  std::uint16_t NativeProcessorArchitecture() override { return architecture_; }
-
- private:
-  HResult Acquire() {
-    ++held;
-    return 0;
-  }
-  std::wstring version_;
-  std::uint16_t architecture_;
-  bool handedOut_ = false;
-};
-
 }  // namespace
 
 // The first byte is the native architecture, the rest the WMI version text in
@@ -97,7 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The probe over a WMI that reports this text: the same code from the text as
   // cut to the probe's buffer, or the failure code, with everything let go.
-  OneVersionProbe probe(text, architecture);
+  FakeOsProbe probe;
+  probe.instances = {{text}};
+  probe.architecture = architecture;
   RecordingTrace trace;
   const OSVersionCode probed = GetOSVersion(probe, trace);
   OSVersionCode expected = kOSProbeFailed;
@@ -105,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     expected = kOSProbeFailed;
   }
   FUZZ_CHECK(probed == expected);
-  FUZZ_CHECK(probe.held == 0);
+  FUZZ_CHECK(probe.AllReleased());
   for (const std::wstring& line : trace.lines) FUZZ_CHECK(line.size() < kTraceLineChars);
   return 0;
 }

@@ -1,8 +1,8 @@
 #include <algorithm>
-#include <cwchar>
 #include <string>
 #include <vector>
 
+#include "fake_registry.h"
 #include "fuzz_support.h"
 #include "recording_trace.h"
 #include "registry/registry_marker.h"
@@ -27,45 +27,6 @@ std::uint32_t ReferenceValue(const std::wstring& text) {
   return static_cast<std::uint32_t>(number);
 }
 
-// An access mask as the registry fake records it.
-std::wstring Hex(std::uint32_t value) {
-  wchar_t text[16] = {};
-  std::swprintf(text, 16, L" 0x%x", value);
-  return text;
-}
-
-// A registry where every key is missing and can be created; keeps the open,
-// create and set calls as text and counts the keys handed out less those closed.
-class RecordingRegistry final : public RegistryApi {
- public:
-  std::vector<std::wstring> calls;
-  int openKeys = 0;
-  bool redirectionOff = false;
-
-  std::int32_t OpenKey(const wchar_t* path, std::uint32_t access, RegKey*) override {
-    calls.push_back(L"open " + std::wstring(path) + Hex(access));
-    return 2;  // ERROR_FILE_NOT_FOUND
-  }
-  std::int32_t CreateKey(const wchar_t* path, std::uint32_t access, RegKey* key) override {
-    calls.push_back(L"create " + std::wstring(path) + Hex(access));
-    *key = &openKeys;
-    ++openKeys;
-    return 0;
-  }
-  std::int32_t SetDwordValue(RegKey, const wchar_t*, std::uint32_t value) override {
-    calls.push_back(L"set " + std::to_wstring(value));
-    return 0;
-  }
-  void CloseKey(RegKey) override { --openKeys; }
-  void DisableFsRedirection(void** oldValue) override {
-    *oldValue = &redirectionOff;
-    redirectionOff = true;
-  }
-  void RevertFsRedirection(void* oldValue) override {
-    if (oldValue == &redirectionOff) redirectionOff = false;
-  }
-};
-
 }  // namespace
 
 // The input, as UTF-16LE text, is read as a value text and then serves as the
@@ -79,21 +40,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   LauncherState state;
   field.copy(state.settings.m_szReg64KeyPath, field.size());
   field.copy(state.settings.m_szReg64KeyValue, field.size());
-  RecordingRegistry registry;
+  state.settings.m_szReg64KeyName[0] = L'N';
+  FakeRegistry registry;
   RecordingTrace trace;
   WriteRegMarker(state, registry, trace, PackOSVersionCode(6, 1, kArchitectureX64));
+  for (const std::wstring& line : trace.lines) FUZZ_CHECK(line.size() < kTraceLineChars);
+  if (field == kSettingDefault) {  // the INI file gave no key path: nothing is written
+    FUZZ_CHECK(registry.calls.empty());
+    return 0;
+  }
 
   std::wstring path = field;
   const std::size_t node = path.find(L"Wow6432Node\\");
   if (node != std::wstring::npos) path.erase(node, 12);
   FUZZ_CHECK(path == state.settings.m_szReg64KeyPath);
-  const std::uint32_t view = node == std::wstring::npos ? kRegView64Key : 0;
-  FUZZ_CHECK(state.registryView.m_dwRegViewFlag == view);
-  const std::wstring access = Hex(view | kRegAccessReadWrite);
-  const std::vector<std::wstring> expected = {L"open " + path + access, L"create " + path + access,
-                                              L"set " + std::to_wstring(ReferenceValue(field))};
+  const bool view64 = node == std::wstring::npos;
+  FUZZ_CHECK(state.registryView.m_dwRegViewFlag == (view64 ? kRegView64Key : 0));
+  const std::wstring access = view64 ? L" 0x2011f" : L" 0x2001f";
+  std::vector<std::wstring> expected = {L"open " + path + access, L"create " + path + access,
+                                        L"set N=" + std::to_wstring(ReferenceValue(field)),
+                                        L"close", view64 ? L"revert saved" : L"revert null"};
+  if (view64) expected.insert(expected.begin(), L"disable");
   FUZZ_CHECK(registry.calls == expected);
-  FUZZ_CHECK(registry.openKeys == 0 && !registry.redirectionOff);
-  for (const std::wstring& line : trace.lines) FUZZ_CHECK(line.size() < kTraceLineChars);
   return 0;
 }
