@@ -6,9 +6,9 @@
 # probe floor  the same with the WMI version query before the start
 # Perinax.exe  on an INI file whose section writes a registry value
 #
-# Each figure is the median of RUNS runs of the whole process, timed with
-# /usr/bin/time; CPU is user + system time of the Wine process itself (the
-# wineserver's share is not counted for any of the three).
+# Each figure is the median of RUNS runs of the whole process; CPU is user +
+# system time of the Wine process itself (the wineserver's share is not
+# counted for any of the three).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-15}
@@ -48,30 +48,31 @@ INI
 cd "$dir"
 
 # The three programs run in turn, round after round, so that a machine whose
-# speed drifts affects each alike; every run appends "name wall user sys KiB".
-samples=$(mktemp)
-programs=(bench_floor.exe bench_probe_floor.exe Perinax.exe)
-for exe in "${programs[@]}"; do wine "$exe" /bench >/dev/null 2>&1 || true; done  # warm-up
-for _ in $(seq "$runs"); do
-  for exe in "${programs[@]}"; do
-    /usr/bin/time -f "$exe %e %U %S %M" -a -o "$samples" wine "$exe" /bench >/dev/null 2>&1 || true
-  done
-done
-# Medians per program: "wall cpu peakKiB".
-median() {
-  python3 - "$samples" "$1" <<'PY'
-import statistics, sys
-rows = [l.split() for l in open(sys.argv[1]) if l.startswith(sys.argv[2] + " ")]
-wall = statistics.median(float(r[1]) for r in rows)
-cpu = statistics.median(float(r[2]) + float(r[3]) for r in rows)
-mem = statistics.median(int(r[4]) for r in rows)
-print(f"{wall:.3f} {cpu:.3f} {mem:.0f}")
+# speed drifts affects each alike. Each run is timed by its parent: wall time
+# with a monotonic clock, CPU time and peak memory from the run's own resource
+# usage (wait4). Prints "wall cpu peakKiB" medians, one program a line.
+read_medians() {
+  python3 - "$runs" "$@" <<'PY'
+import os, statistics, subprocess, sys, time
+runs, programs = int(sys.argv[1]), sys.argv[2:]
+samples = {exe: [] for exe in programs}
+def run(exe):
+    start = time.perf_counter()
+    child = subprocess.Popen(["wine", exe, "/bench"], stdout=subprocess.DEVNULL,
+                             stderr=subprocess.DEVNULL)
+    _, _, usage = os.wait4(child.pid, 0)
+    return (time.perf_counter() - start, usage.ru_utime + usage.ru_stime, usage.ru_maxrss)
+for exe in programs:
+    run(exe)  # warm-up
+for _ in range(runs):
+    for exe in programs:
+        samples[exe].append(run(exe))
+for exe in programs:
+    wall, cpu, mem = (statistics.median(s[i] for s in samples[exe]) for i in range(3))
+    print(f"{wall:.3f} {cpu:.3f} {mem:.0f}")
 PY
 }
-read -r fw fc fm < <(median bench_floor.exe)
-read -r pw pc pm < <(median bench_probe_floor.exe)
-read -r xw xc xm < <(median Perinax.exe)
-rm -f "$samples"
+{ read -r fw fc fm; read -r pw pc pm; read -r xw xc xm; } < <(read_medians bench_floor.exe bench_probe_floor.exe Perinax.exe)
 
 size=$(stat -c %s Perinax.exe)
 imports=$(i686-w64-mingw32-objdump -p Perinax.exe | awk '/DLL Name:/ {print $3}' | sort -f | paste -sd' ')
