@@ -1,8 +1,8 @@
 // The floor with the version probe: the WMI query for Win32_OperatingSystem's
 // Version and GetNativeSystemInfo, then the same start and wait as the floor.
-#include <windows.h>
-#include <shellapi.h>
 #include <wbemidl.h>
+
+#include "launch_and_wait.h"
 
 namespace {
 
@@ -12,8 +12,8 @@ unsigned QueryVersionLength() {
   CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
                        RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
   IWbemLocator* locator = nullptr;
-  if (SUCCEEDED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER,
-                                 IID_IWbemLocator, reinterpret_cast<void**>(&locator)))) {
+  if (SUCCEEDED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
+                                 reinterpret_cast<void**>(&locator)))) {
     IWbemServices* services = nullptr;
     BSTR ns = SysAllocString(L"ROOT\\CIMV2");
     if (SUCCEEDED(locator->ConnectServer(ns, nullptr, nullptr, nullptr, 0, nullptr, nullptr,
@@ -56,16 +56,5 @@ unsigned QueryVersionLength() {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR args, int) {
   if (QueryVersionLength() == 0) return 1602;
-  SHELLEXECUTEINFOW info{};
-  info.cbSize = sizeof(info);
-  info.fMask = SEE_MASK_NOCLOSEPROCESS;
-  info.lpFile = L"demo_setup.exe";
-  info.lpParameters = args;
-  info.nShow = SW_SHOW;
-  if (!ShellExecuteExW(&info) || info.hProcess == nullptr) return 1603;
-  WaitForSingleObject(info.hProcess, INFINITE);
-  DWORD code = 1603;
-  GetExitCodeProcess(info.hProcess, &code);
-  CloseHandle(info.hProcess);
-  return static_cast<int>(code);
+  return LaunchAndWait(args);
 }
