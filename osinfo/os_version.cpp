@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "common/text.h"
+
 namespace {
 
 // The only failure that CoInitializeSecurity may report without ending the probe:
@@ -13,10 +15,6 @@ constexpr std::size_t kVersionTextChars = 260;
 
 constexpr std::int32_t kLongMax = 0x7FFFFFFF;
 constexpr std::uint32_t kLongMinMagnitude = 0x80000000u;
-
-bool IsBlank(wchar_t c) {
-  return c == L' ' || (c >= L'\t' && c <= L'\r');
-}
 
 int HexDigitValue(wchar_t c) {
   if (c >= L'0' && c <= L'9') return c - L'0';
@@ -30,7 +28,7 @@ int HexDigitValue(wchar_t c) {
 // accepted, the digits end at the first character that is not one, and a number
 // out of range gives LONG_MAX or LONG_MIN. The result is that long's bit pattern.
 std::uint32_t ReadHexLong(const wchar_t* p) {
-  while (IsBlank(*p)) ++p;
+  while (IsNumberBlank(*p)) ++p;
   bool negative = false;
   if (*p == L'+' || *p == L'-') {
     negative = *p == L'-';

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "common/text.h"
+
 namespace {
 
 // The folder of the 32-bit registry view; a 32-bit process reaches it by the
@@ -9,20 +11,10 @@ namespace {
 constexpr wchar_t kWow6432Node[] = L"Wow6432Node\\";
 constexpr std::size_t kWow6432NodeChars = sizeof(kWow6432Node) / sizeof(wchar_t) - 1;
 
-bool IsBlank(wchar_t c) {
-  return c == L' ' || (c >= L'\t' && c <= L'\r');
-}
-
-std::size_t FieldLength(const wchar_t* field) {
-  std::size_t length = 0;
-  while (length < kSettingChars && field[length] != L'\0') ++length;
-  return length;
-}
-
 // Removes the first occurrence of "Wow6432Node\" (case significant) from the
 // field. False when there is none.
 bool RemoveWow6432Node(wchar_t* field) {
-  const std::size_t length = FieldLength(field);
+  const std::size_t length = BoundedLength(field, kSettingChars);
   for (std::size_t at = 0; at + kWow6432NodeChars <= length; ++at) {
     std::size_t matched = 0;
     while (matched < kWow6432NodeChars && field[at + matched] == kWow6432Node[matched]) ++matched;
@@ -40,7 +32,7 @@ bool RemoveWow6432Node(wchar_t* field) {
 
 std::uint32_t RegValueFromText(const wchar_t* text) {
   const wchar_t* p = text;
-  while (IsBlank(*p)) ++p;
+  while (IsNumberBlank(*p)) ++p;
   bool negative = false;
   if (*p == L'+' || *p == L'-') {
     negative = *p == L'-';

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "common/text.h"
+
 namespace {
 
 constexpr wchar_t kSectionWin7[] = L"win7";
@@ -28,14 +30,6 @@ constexpr KeyField kKeys[] = {
     {L"RegPath64KeyName", &SetupSettings::m_szReg64KeyName},
     {L"RegPath64KeyValue", &SetupSettings::m_szReg64KeyValue},
 };
-
-// Length of a text held in a buffer of `capacity` characters, never reading
-// past the buffer.
-std::size_t BoundedLength(const wchar_t* text, std::size_t capacity) {
-  std::size_t length = 0;
-  while (length < capacity && text[length] != L'\0') ++length;
-  return length;
-}
 
 // Appends as much of `text` as fits, keeping the buffer terminated. Returns
 // false when something had to be left out.
