@@ -32,8 +32,11 @@ std::uint32_t RunSetupCmd(const SetupSettings& settings, ShellApi& api, TraceSin
   record.lpParameters = args;
   record.nShow = kSwShow;
 
+  // Opening a folder starts a file browser, not a setup program, and one that
+  // may never end; an empty name names nothing. Neither is started.
+  const wchar_t* file = settings.m_szSetupFile;
   ProcessHandle process = nullptr;
-  const bool started = api.Execute(record, &process);
+  const bool started = file[0] != L'\0' && !api.IsFolder(file) && api.Execute(record, &process);
   TraceFormatted(trace, L"Setup CMD %ls", args);
   if (!started) return kLaunchFailedExitCode;
 

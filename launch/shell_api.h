@@ -18,6 +18,8 @@ struct LaunchRecord {
 // The platform calls of the setup runner.
 class ShellApi {
  public:
+  // GetFileAttributesW: true when the path names an existing folder.
+  virtual bool IsFolder(const wchar_t* path) = 0;
   // ShellExecuteExW: true when the start succeeded; *process is hProcess.
   virtual bool Execute(const LaunchRecord& record, ProcessHandle* process) = 0;
   // WaitForSingleObject(process, INFINITE).

@@ -14,6 +14,11 @@ static_assert(kSeeMaskFlagNoUi == SEE_MASK_FLAG_NO_UI);
 static_assert(kSwShow == SW_SHOW);
 static_assert(kStillActive == STILL_ACTIVE);
 
+bool Win32Shell::IsFolder(const wchar_t* path) {
+  const DWORD attributes = GetFileAttributesW(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 bool Win32Shell::Execute(const LaunchRecord& record, ProcessHandle* process) {
   SHELLEXECUTEINFOW info{};
   info.cbSize = record.cbSize;

@@ -11,10 +11,15 @@ class FakeShell final : public ShellApi {
   bool startSucceeds = true;
   bool handsBackProcess = true;
   bool exitCodeReadable = true;
+  bool setupFileIsFolder = false;
   std::uint32_t exitCode = 0;
   LaunchRecord record;
   std::vector<std::string> calls;
 
+  bool IsFolder(const wchar_t*) override {
+    calls.push_back("folder?");
+    return setupFileIsFolder;
+  }
   bool Execute(const LaunchRecord& launched, ProcessHandle* process) override {
     calls.push_back("start");
     record = launched;
