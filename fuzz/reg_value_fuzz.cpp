@@ -45,14 +45,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   RecordingTrace trace;
   WriteRegMarker(state, registry, trace, PackOSVersionCode(6, 1, kArchitectureX64));
   for (const std::wstring& line : trace.lines) FUZZ_CHECK(line.size() < kTraceLineChars);
-  if (field == kSettingDefault) {  // the INI file gave no key path: nothing is written
-    FUZZ_CHECK(registry.calls.empty());
-    return 0;
-  }
-
   std::wstring path = field;
   const std::size_t node = path.find(L"Wow6432Node\\");
   if (node != std::wstring::npos) path.erase(node, 12);
+  if (field == kSettingDefault || path.empty()) {  // no key path: nothing is written
+    FUZZ_CHECK(registry.calls.empty());
+    return 0;
+  }
   FUZZ_CHECK(path == state.settings.m_szReg64KeyPath);
   const bool view64 = node == std::wstring::npos;
   FUZZ_CHECK(state.registryView.m_dwRegViewFlag == (view64 ? kRegView64Key : 0));

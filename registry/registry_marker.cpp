@@ -9,6 +9,8 @@ namespace {
 // The folder of the 32-bit registry view; a 32-bit process reaches it by the
 // path without this part.
 constexpr wchar_t kWow6432Node[] = L"Wow6432Node\\";
+constexpr wchar_t kNoTargetLine[] = L"No registry target in the INI file";
+
 constexpr std::size_t kWow6432NodeChars = sizeof(kWow6432Node) / sizeof(wchar_t) - 1;
 
 // Removes the first occurrence of "Wow6432Node\" (case significant) from the
@@ -95,12 +97,14 @@ void WriteRegMarker(LauncherState& state, RegistryApi& api, TraceSink& trace,
   if (arch != kArchitectureX86 && arch != kArchitectureX64) return;
 
   // Without a key path or value name from the INI file, the target would be
-  // HKLM\Unknow with a value named Unknow: a key nobody asked for.
+  // HKLM\Unknow with a value named Unknow, and an empty path would put the value
+  // in the root of HKLM: places nobody asked for.
   const SetupSettings& settings = state.settings;
   const bool x64 = arch == kArchitectureX64;
-  if (IsMissingSetting(x64 ? settings.m_szReg64KeyPath : settings.m_szReg32KeyPath) ||
+  const wchar_t* path = x64 ? settings.m_szReg64KeyPath : settings.m_szReg32KeyPath;
+  if (path[0] == L'\0' || IsMissingSetting(path) ||
       IsMissingSetting(x64 ? settings.m_szReg64KeyName : settings.m_szReg32KeyName)) {
-    Trace(trace, L"No registry target in the INI file");
+    Trace(trace, kNoTargetLine);
     return;
   }
   if (!x64) {
@@ -111,17 +115,21 @@ void WriteRegMarker(LauncherState& state, RegistryApi& api, TraceSink& trace,
   // The launcher is a 32-bit process under WOW64. A path that names the 32-bit
   // view's folder is written through the process's own view without that
   // folder; any other path is written as it stands, in the 64-bit view.
-  wchar_t* path = state.settings.m_szReg64KeyPath;
+  wchar_t* path64 = state.settings.m_szReg64KeyPath;
   RegistryViewState& view = state.registryView;
-  TraceFormatted(trace, L"m_szReg64KeyPath %ls", path);
-  if (RemoveWow6432Node(path)) {
-    TraceFormatted(trace, L"%ls", path);
+  TraceFormatted(trace, L"m_szReg64KeyPath %ls", path64);
+  if (RemoveWow6432Node(path64)) {
+    if (path64[0] == L'\0') {  // the path was "Wow6432Node\" alone
+      Trace(trace, kNoTargetLine);
+      return;
+    }
+    TraceFormatted(trace, L"%ls", path64);
   } else {
     Trace(trace, L"Not find");
     api.DisableFsRedirection(&view.m_pOldWow64Value);
     view.m_dwRegViewFlag = kRegView64Key;
   }
-  TraceFormatted(trace, L"szRegPath %ls", path);
+  TraceFormatted(trace, L"szRegPath %ls", path64);
   WriteToReg(state, api, trace, 1);
   api.RevertFsRedirection(view.m_pOldWow64Value);
 }

@@ -45,6 +45,10 @@ TEST(WriteRegMarker, ArchitectureChoosesTheTargetAndEachStepIsTraced) {
        L"revert saved"},
       // A key path missing from the INI file: no HKLM\\Unknow is made.
       {0x06010009, Key::kExisting, L"Unknow", L"No registry target in the INI file", L""},
+      // Nor is the root of HKLM written, whether the path is empty or becomes so.
+      {0x06010009, Key::kExisting, L"", L"No registry target in the INI file", L""},
+      {0x06010009, Key::kExisting, L"Wow6432Node\\",
+       L"m_szReg64KeyPath Wow6432Node\\|No registry target in the INI file", L""},
       {kOSProbeFailed, Key::kExisting, L"K64", L"", L""},
       {0x06010006, Key::kExisting, L"K64", L"", L""},  // Itanium
   };
