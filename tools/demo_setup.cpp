@@ -5,8 +5,9 @@
 // setup-received.txt in its current directory, as UTF-8 without a byte-order
 // mark or line end, and exits with the code that /exitcode=N names (decimal,
 // or hexadecimal after 0x; a leading minus sign gives the 32-bit pattern, so
-// -1 is 0xFFFFFFFF; 0 when absent). /sleep=N waits N milliseconds first. Both
-// options may appear anywhere in the text. It creates no window.
+// -1 is 0xFFFFFFFF; 0 when absent). /sleep=N waits N milliseconds first; /crash
+// ends it with an unhandled access violation instead, after the file is written.
+// The options may appear anywhere in the text. It creates no window.
 
 #include <windows.h>
 
@@ -74,5 +75,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const std::uint32_t sleepMs = NumberAfter(args, L"/sleep=", 0);
   if (sleepMs != 0) Sleep(sleepMs);
   if (!WriteReceived(args)) return 1603;
+  if (std::wcsstr(args, L"/crash") != nullptr) {
+    SetErrorMode(SEM_NOGPFAULTERRORBOX);  // no Windows Error Reporting dialog
+    RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+  }
   return static_cast<int>(NumberAfter(args, L"/exitcode=", 0));
 }

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace wine {
 
@@ -70,20 +71,43 @@ class TempFolder {
   std::error_code ignored_;
 };
 
-// Wine's per-program setting that shows the named program another Windows version.
-class WineVersionFor {
+// A value below HKEY_CURRENT_USER for as long as the object lives, such as one of Wine's settings
+// for one program (Software\Wine\AppDefaults\NAME.exe); its key goes with it once empty.
+class UserSetting {
  public:
-  WineVersionFor(const std::wstring& exeName, const std::wstring& version)
-      : key_(L"Software\\Wine\\AppDefaults\\" + exeName) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), L"Version", REG_SZ, version.c_str(),
-                    DWORD((version.size() + 1) * sizeof(wchar_t)));
+  UserSetting(std::wstring key, std::wstring name, const std::wstring& text)
+      : UserSetting(std::move(key), std::move(name), REG_SZ, text.c_str(),
+                    DWORD((text.size() + 1) * sizeof(wchar_t))) {}
+  UserSetting(std::wstring key, std::wstring name, DWORD number)
+      : UserSetting(std::move(key), std::move(name), REG_DWORD, &number, sizeof(number)) {}
+  UserSetting(const UserSetting&) = delete;
+  UserSetting& operator=(const UserSetting&) = delete;
+  ~UserSetting() {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, key_.c_str(), name_.c_str());
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    DWORD subkeys = 1, values = 1;
+    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                     nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    if (subkeys == 0 && values == 0) RegDeleteKeyW(HKEY_CURRENT_USER, key_.c_str());
   }
-  WineVersionFor(const WineVersionFor&) = delete;
-  WineVersionFor& operator=(const WineVersionFor&) = delete;
-  ~WineVersionFor() { RegDeleteKeyW(HKEY_CURRENT_USER, key_.c_str()); }
 
  private:
+  UserSetting(std::wstring key, std::wstring name, DWORD type, const void* data, DWORD size)
+      : key_(std::move(key)), name_(std::move(name)) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), name_.c_str(), type, data, size);
+  }
+
   std::wstring key_;
+  std::wstring name_;
+};
+
+// Wine's per-program setting that shows the named program another Windows version.
+class WineVersionFor : public UserSetting {
+ public:
+  WineVersionFor(const std::wstring& exeName, const std::wstring& version)
+      : UserSetting(L"Software\\Wine\\AppDefaults\\" + exeName, L"Version", version) {}
 };
 
 // The Windows versions Wine can show, packed as the launcher packs them, and their section.
@@ -96,10 +120,17 @@ inline constexpr WindowsVersion kVista{L"vista", 0x0600, nullptr}, kWin7{L"win7"
     kWin8{L"win8", 0x0602, L"win8"}, kWin81{L"win81", 0x0603, L"win8.1"},
     kWin10{L"win10", 0x1000, nullptr};
 
-// Removes a key below HKEY_LOCAL_MACHINE, with no subkeys, from both views.
+// Removes a key below HKEY_LOCAL_MACHINE, with all its subkeys, from both views.
 inline void RemoveMachineKey(const std::wstring& path) {
-  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), KEY_WOW64_32KEY, 0);
-  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), KEY_WOW64_64KEY, 0);
+  for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS | view, &key) ==
+        ERROR_SUCCESS) {
+      RegDeleteTreeW(key, nullptr);
+      RegCloseKey(key);
+    }
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), view, 0);
+  }
 }
 
 // A DWORD below HKLM through a view: RRF_SUBKEY_WOW6464KEY, RRF_SUBKEY_WOW6432KEY or 0 (own).
@@ -112,9 +143,11 @@ inline std::optional<DWORD> MachineDword(const std::wstring& path, const std::ws
   return status == ERROR_SUCCESS ? std::optional(value) : std::nullopt;
 }
 
-// Runs a command line from a folder, standard output to a file: its exit code, or kNotRun.
+// Runs a command line from a folder, standard output to a file: its exit code, or kNotRun when it
+// did not start or did not end in time (it is then ended, with every process it started).
 inline constexpr DWORD kNotRun = 0xDEADDEAD;
-inline DWORD Run(std::wstring commandLine, const std::wstring& folder, const std::wstring& output) {
+inline DWORD Run(std::wstring commandLine, const std::wstring& folder, const std::wstring& output,
+                 DWORD timeoutMs = 120000) {
   SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
@@ -123,17 +156,24 @@ inline DWORD Run(std::wstring commandLine, const std::wstring& folder, const std
   startup.hStdOutput = CreateFileW(output.c_str(), GENERIC_WRITE,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
                                    CREATE_ALWAYS, 0, nullptr);
+  const HANDLE job = CreateJobObjectW(nullptr, nullptr);
   PROCESS_INFORMATION process{};
   DWORD code = kNotRun;
-  if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                     folder.c_str(), &startup, &process)) {
-    if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0) {
+  if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                     CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, folder.c_str(), &startup,
+                     &process)) {
+    AssignProcessToJobObject(job, process.hProcess);
+    ResumeThread(process.hThread);
+    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) {
       GetExitCodeProcess(process.hProcess, &code);
+    } else {
+      TerminateJobObject(job, kNotRun);
+      TerminateProcess(process.hProcess, kNotRun);
     }
-    TerminateProcess(process.hProcess, kNotRun);  // if it is still running
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
   }
+  CloseHandle(job);
   CloseHandle(startup.hStdOutput);
   return code;
 }
