@@ -24,9 +24,11 @@ constexpr int kStartFailedExitCode = 127;
 // Longest debug string copied out of the program; a longer one is cut.
 constexpr DWORD kMaxDebugStringBytes = 1 << 16;
 
+// A standard stream that takes whole lines: UTF-16 into a console, UTF-8 into a
+// file or pipe.
 class Output {
  public:
-  Output() : handle_(GetStdHandle(STD_OUTPUT_HANDLE)) {
+  explicit Output(DWORD stream) : handle_(GetStdHandle(stream)) {
     DWORD mode = 0;
     console_ = handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE &&
                GetConsoleMode(handle_, &mode) != FALSE;
@@ -55,21 +57,7 @@ class Output {
 };
 
 void WriteError(const wchar_t* text) {
-  const HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
-  std::wstring line = L"perinax-trace: ";
-  line += text;
-  line += L"\n";
-  DWORD written = 0;
-  DWORD mode = 0;
-  if (GetConsoleMode(handle, &mode)) {
-    WriteConsoleW(handle, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    return;
-  }
-  std::string utf8(line.size() * 3, '\0');
-  const int bytes =
-      WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), utf8.data(),
-                          static_cast<int>(utf8.size()), nullptr, nullptr);
-  if (bytes > 0) WriteFile(handle, utf8.data(), static_cast<DWORD>(bytes), &written, nullptr);
+  Output(STD_ERROR_HANDLE).WriteLine(std::wstring(L"perinax-trace: ") + text);
 }
 
 // Copies one debug string out of the debugged program. The string arrives as
@@ -189,7 +177,7 @@ int wmain() {
     WriteError(text);
     return kStartFailedExitCode;
   }
-  Output out;
+  Output out(STD_OUTPUT_HANDLE);
   const DWORD exitCode = DebugUntilExit(out);
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
