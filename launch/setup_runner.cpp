@@ -23,18 +23,18 @@ std::uint32_t RunSetupCmd(const SetupSettings& settings, ShellApi& api, TraceSin
 
   TraceFormatted(trace, L"Setup CMD %ls", args);
 
+  const wchar_t* file = settings.m_szSetupFile;
   LaunchRecord record;
   record.cbSize = kLaunchRecordSize;
   // No error box when the start fails: nobody may be there to close it, and
   // an unattended installation would wait on it for ever.
   record.fMask = kSeeMaskNoCloseProcess | kSeeMaskFlagNoUi;
-  record.lpFile = settings.m_szSetupFile;
+  record.lpFile = file;
   record.lpParameters = args;
   record.nShow = kSwShow;
 
   // Opening a folder starts a file browser, not a setup program, and one that
   // may never end; an empty name names nothing. Neither is started.
-  const wchar_t* file = settings.m_szSetupFile;
   ProcessHandle process = nullptr;
   const bool started = file[0] != L'\0' && !api.IsFolder(file) && api.Execute(record, &process);
   TraceFormatted(trace, L"Setup CMD %ls", args);
