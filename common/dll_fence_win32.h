@@ -1,0 +1,18 @@
+#pragma once
+
+#include "common/dll_fence.h"
+
+// The DLL search calls on Windows, one Win32 call each.
+class Win32DllSearch final : public DllSearchApi {
+ public:
+  bool SearchSystem32Only() override;
+  void RemoveCurrentDirectoryFromSearch() override;
+  std::uint32_t SystemDirectory(wchar_t* buffer, std::uint32_t size) override;
+  DllModule LoadFromSystem32(const wchar_t* name) override;
+  DllModule LoadByFullPath(const wchar_t* path) override;
+};
+
+// Fences the DLL search path of this process on its first call and returns the
+// fence chosen then on every call. Programs of ours call it first thing: they
+// run from download folders and shares, beside files anyone may have put there.
+DllFence FenceDllSearchPath();

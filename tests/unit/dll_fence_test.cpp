@@ -1,0 +1,78 @@
+#include "common/dll_fence.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "recording_trace.h"
+
+namespace {
+
+// Records the search calls; System32 is C:\Windows\system32 unless set otherwise.
+class FakeDllSearch final : public DllSearchApi {
+ public:
+  bool defaultDirectoriesExist = true;
+  std::wstring systemDirectory = L"C:\\Windows\\system32";
+  std::vector<std::wstring> calls;
+
+  bool SearchSystem32Only() override {
+    calls.emplace_back(L"default directories");
+    return defaultDirectoriesExist;
+  }
+  void RemoveCurrentDirectoryFromSearch() override { calls.emplace_back(L"no current directory"); }
+  std::uint32_t SystemDirectory(wchar_t* buffer, std::uint32_t size) override {
+    const auto length = static_cast<std::uint32_t>(systemDirectory.size());
+    if (length + 1 > size) return length + 1;
+    buffer[systemDirectory.copy(buffer, length)] = L'\0';
+    return length;
+  }
+  DllModule LoadFromSystem32(const wchar_t* name) override {
+    calls.push_back(L"system32 " + std::wstring(name));
+    return this;
+  }
+  DllModule LoadByFullPath(const wchar_t* path) override {
+    calls.push_back(L"path " + std::wstring(path));
+    return this;
+  }
+};
+
+}  // namespace
+
+TEST(FenceDllSearch, UsesTheDefaultDirectoriesWhereTheyExistElseFullPathsAndPreloads) {
+  FakeDllSearch api;
+  EXPECT_EQ(FenceDllSearch(api), DllFence::kSystem32Only);
+  EXPECT_EQ(LoadSystemDll(api, DllFence::kSystem32Only, L"ole32.dll"), &api);
+  EXPECT_EQ(Joined(api.calls), L"default directories|system32 ole32.dll");
+
+  // Vista and 7 without KB2533623: the current directory goes, and the DLLs that
+  // the shell and COM load by bare name are in memory from System32 first.
+  FakeDllSearch old;
+  old.defaultDirectoriesExist = false;
+  EXPECT_EQ(FenceDllSearch(old), DllFence::kFullPaths);
+  ASSERT_GE(old.calls.size(), 14u);
+  EXPECT_EQ(old.calls[0], L"default directories");
+  EXPECT_EQ(old.calls[1], L"no current directory");
+  for (const wchar_t* dll :
+       {L"uxtheme", L"userenv", L"setupapi", L"apphelp", L"propsys", L"dwmapi", L"cryptbase",
+        L"oleacc", L"clbcatq", L"version", L"profapi", L"sspicli"}) {
+    const std::wstring call = L"path C:\\Windows\\system32\\" + std::wstring(dll) + L".dll";
+    EXPECT_NE(std::find(old.calls.begin(), old.calls.end(), call), old.calls.end()) << call;
+  }
+  old.calls.clear();
+  EXPECT_EQ(LoadSystemDll(old, DllFence::kFullPaths, L"shell32.dll"), &old);
+  EXPECT_EQ(Joined(old.calls), L"path C:\\Windows\\system32\\shell32.dll");
+}
+
+// A System32 path that cannot be read or would be cut names nothing: nothing is loaded.
+TEST(FenceDllSearch, LoadsNothingByACutOrUnreadablePath) {
+  for (const std::size_t length : {0, 248, 259, 300}) {
+    SCOPED_TRACE(length);
+    FakeDllSearch api;
+    api.systemDirectory = length == 0 ? L"" : L"C:\\" + std::wstring(length - 3, L's');
+    const bool fits = length != 0 && length + 1 + 12 < 260;
+    EXPECT_EQ(LoadSystemDll(api, DllFence::kFullPaths, L"advapi32.dll") != nullptr, fits);
+    EXPECT_EQ(api.calls.size(), fits ? 1u : 0u);
+  }
+}
