@@ -2,6 +2,7 @@
 
 #include "app/command_line.h"
 #include "app/config_phase.h"
+#include "common/system_functions_win32.h"
 #include "common/trace_win32.h"
 #include "launch/setup_runner.h"
 #include "launch/shell_win32.h"
@@ -9,33 +10,14 @@
 #include "registry/registry_win32.h"
 #include "settings/profile_win32.h"
 
-namespace {
-
-// The launcher usually runs from a download or media folder that may hold
-// stray DLLs; every DLL loaded later (by the shell, COM or WMI) comes from
-// System32 instead. SetDefaultDllDirectories exists from Windows 8 on, and on
-// Windows Vista and 7 only with KB2533623, so it is looked up at run time; where
-// it is absent, the current directory is at least taken off the search path.
-void RestrictDllSearchPath() {
-  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  if (kernel != nullptr) {
-    const FARPROC proc = GetProcAddress(kernel, "SetDefaultDllDirectories");
-    if (proc != nullptr) {
-      const auto setDefaultDllDirectories =
-          reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(proc));
-      if (setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
-    }
-  }
-  SetDllDirectoryW(L"");
-}
-
-}  // namespace
-
 // The argument text is taken from GetCommandLineW rather than from pCmdLine, so
 // that it is the same whichever C runtime started the program.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  RestrictDllSearchPath();
+  // The first thing the launcher does: it runs from download folders, shares
+  // and media beside files anyone may have put there, usually as an
+  // administrator. The DLL search path is fenced to System32 and the system
+  // DLLs it uses are loaded from there, before the shell or COM load anything.
+  static_cast<void>(System());
 
   static LauncherState state;
   Win32Profile profile;

@@ -2,8 +2,26 @@
 
 add_library(perinax_win32 STATIC ${binding_sources})
 target_include_directories(perinax_win32 PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(perinax_win32 PUBLIC perinax_logic ole32 oleaut32 wbemuuid shell32 advapi32)
+# Only KERNEL32 is imported: every other system DLL is loaded on purpose, from
+# System32, after the DLL search path is fenced (common/system_functions_win32).
+target_link_libraries(perinax_win32 PUBLIC perinax_logic wbemuuid)
 target_compile_definitions(perinax_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN)
+
+# Each program names the import libraries it needs: none is added behind its back.
+set(CMAKE_CXX_STANDARD_LIBRARIES "")
+set(CMAKE_C_STANDARD_LIBRARIES "")
+
+# Every program of ours that users run from a media folder carries a load
+# configuration that keeps the loader's own DLL searches to System32.
+function(perinax_fence_program target)
+  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/common/load_config_win32.cpp)
+  target_link_options(${target} PRIVATE -Wl,--undefined=__load_config_used
+                      -Wl,-Map=$<TARGET_FILE:${target}>.map)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_SOURCE_DIR}/cmake/set-load-config.sh $<TARGET_FILE:${target}>
+            $<TARGET_FILE:${target}>.map
+    VERBATIM)
+endfunction()
 
 # Perinax.exe: a GUI-subsystem program with a wide entry point, its version
 # resource and manifest, built small and byte-for-byte reproducible (no time
@@ -19,10 +37,14 @@ target_include_directories(Perinax PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_definitions(Perinax PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN)
 target_compile_options(Perinax PRIVATE
   $<$<COMPILE_LANGUAGE:CXX>:-Os -ffunction-sections -fno-exceptions -fno-rtti
-  -fno-asynchronous-unwind-tables -fno-unwind-tables>)
-target_link_libraries(Perinax PRIVATE ole32 oleaut32 wbemuuid shell32 advapi32)
-target_link_options(Perinax PRIVATE -municode -mwindows -nostartfiles -Wl,-e,_PerinaxEntry@0 -s -Wl,--gc-sections
-  -Wl,--dynamicbase -Wl,--nxcompat -Wl,--no-insert-timestamp)
+  -fno-asynchronous-unwind-tables -fno-unwind-tables -fno-tree-loop-distribute-patterns>)
+# No default libraries: KERNEL32 is the one DLL it imports, so a call into any
+# other (or into the C runtime's DLL) fails to link instead of importing it.
+target_link_libraries(Perinax PRIVATE wbemuuid kernel32 gcc)
+target_link_options(Perinax PRIVATE -municode -mwindows -nostartfiles -nodefaultlibs
+  -Wl,-e,_PerinaxEntry@0 -s -Wl,--gc-sections -Wl,--dynamicbase -Wl,--nxcompat
+  -Wl,--no-insert-timestamp)
+perinax_fence_program(Perinax)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/app/perinax.rc PROPERTIES
   OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/app/perinax.manifest)
 
@@ -59,11 +81,18 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/tools/CMakeLists.txt)
 endif()
 
 # Perinax.exe as a file: PE32 GUI program, ASLR and DEP, version resource,
-# manifest and system-DLL imports. Runs natively, not under Wine.
+# manifest; its imports and load configuration. Run natively, not under Wine.
 add_test(NAME perinax_exe_check
          COMMAND ${CMAKE_SOURCE_DIR}/tests/binary/check-perinax-exe.sh $<TARGET_FILE:Perinax>
                  ${CMAKE_OBJDUMP} ${CMAKE_RC_COMPILER})
 set_tests_properties(perinax_exe_check PROPERTIES TIMEOUT 60)
+add_test(NAME perinax_exe_dll_fence
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/binary/check-dll-fence.sh $<TARGET_FILE:Perinax>
+                 ${CMAKE_OBJDUMP})
+# The trace viewer's C runtime DLL is a KnownDLL, always taken from System32.
+add_test(NAME trace_viewer_dll_fence
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/binary/check-dll-fence.sh $<TARGET_FILE:perinax-trace>
+                 ${CMAKE_OBJDUMP} msvcrt.dll)
 
 # The benchmark's floor programs (bench/run.sh); not part of the tests.
 add_subdirectory(bench)

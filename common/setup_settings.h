@@ -1,7 +1,8 @@
 #pragma once
 
 #include <cstddef>
-#include <cwchar>
+
+#include "common/text.h"
 
 // Every setting is a fixed buffer: at most 259 characters and a terminator.
 inline constexpr std::size_t kSettingChars = 260;
@@ -11,7 +12,7 @@ inline constexpr std::size_t kSettingChars = 260;
 inline constexpr wchar_t kSettingDefault[] = L"Unknow";
 
 inline bool IsMissingSetting(const wchar_t* field) {
-  return std::wcscmp(field, kSettingDefault) == 0;
+  return SameText(field, kSettingDefault);
 }
 
 // The seven settings read from the chosen section of Perinax.ini.

@@ -15,3 +15,13 @@ inline std::size_t BoundedLength(const wchar_t* text, std::size_t capacity) {
   while (length < capacity && text[length] != L'\0') ++length;
   return length;
 }
+
+// True when the two texts are equal, case included (as lstrcmpW and wcscmp
+// compare them to 0).
+constexpr bool SameText(const wchar_t* a, const wchar_t* b) {
+  while (*a != L'\0' && *a == *b) {
+    ++a;
+    ++b;
+  }
+  return *a == *b;
+}

@@ -1,9 +1,6 @@
 #include "launch/shell_win32.h"
 
-#include <windows.h>
-// <shellapi.h> needs <windows.h> before it.
-#include <shellapi.h>
-
+#include "common/system_functions_win32.h"
 #include "launch/setup_runner.h"
 
 #if !defined(_WIN64)
@@ -26,7 +23,8 @@ bool Win32Shell::Execute(const LaunchRecord& record, ProcessHandle* process) {
   info.lpFile = record.lpFile;
   info.lpParameters = record.lpParameters;
   info.nShow = record.nShow;
-  const BOOL started = ShellExecuteExW(&info);
+  const auto shellExecuteEx = System().ShellExecuteExW;
+  const BOOL started = shellExecuteEx != nullptr ? shellExecuteEx(&info) : FALSE;
   *process = info.hProcess;
   return started != FALSE;
 }

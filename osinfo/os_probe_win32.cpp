@@ -1,6 +1,16 @@
 #include "osinfo/os_probe_win32.h"
 
+#include "common/system_functions_win32.h"
+
 namespace {
+
+// A COM string of the text, or null when it cannot be made (out of memory, or
+// oleaut32 could not be loaded: it is then never made, so it is never leaked).
+BSTR NewComString(const wchar_t* text, UINT length) {
+  const SystemFunctions& system = System();
+  if (system.SysAllocStringLen == nullptr || system.SysFreeString == nullptr) return nullptr;
+  return system.SysAllocStringLen(text, length);
+}
 
 // Owns a COM string.
 class BstrOwner {
@@ -8,7 +18,9 @@ class BstrOwner {
   explicit BstrOwner(BSTR text) : text_(text) {}
   BstrOwner(const BstrOwner&) = delete;
   BstrOwner& operator=(const BstrOwner&) = delete;
-  ~BstrOwner() { SysFreeString(text_); }
+  ~BstrOwner() {
+    if (text_ != nullptr) System().SysFreeString(text_);
+  }
 
   BSTR Get() const { return text_; }
 
@@ -16,14 +28,15 @@ class BstrOwner {
   BSTR text_;
 };
 
-// A property value, initialised when made and cleared when it goes.
+// A property value, initialised when made and cleared when it goes. Made only
+// where VariantInit and VariantClear are both there.
 class VariantOwner {
  public:
   // NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init): VariantInit initialises value_
-  VariantOwner() { VariantInit(&value_); }
+  VariantOwner() { System().VariantInit(&value_); }
   VariantOwner(const VariantOwner&) = delete;
   VariantOwner& operator=(const VariantOwner&) = delete;
-  ~VariantOwner() { VariantClear(&value_); }
+  ~VariantOwner() { System().VariantClear(&value_); }
 
   VARIANT* Get() { return &value_; }
 
@@ -31,15 +44,21 @@ class VariantOwner {
   VARIANT value_;
 };
 
+std::size_t TextLength(const wchar_t* text) {
+  std::size_t length = 0;
+  while (text[length] != L'\0') ++length;
+  return length;
+}
+
 // An 8-bit text as a COM string, converted through the ANSI code page. Null when
 // it cannot be made.
 BSTR AnsiToBstr(const char* text) {
   const int chars = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
   if (chars <= 0) return nullptr;
-  BSTR converted = SysAllocStringLen(nullptr, static_cast<UINT>(chars - 1));
+  BSTR converted = NewComString(nullptr, static_cast<UINT>(chars - 1));
   if (converted == nullptr) return nullptr;
   if (MultiByteToWideChar(CP_ACP, 0, text, -1, converted, chars) != chars) {
-    SysFreeString(converted);
+    System().SysFreeString(converted);
     return nullptr;
   }
   return converted;
@@ -48,22 +67,28 @@ BSTR AnsiToBstr(const char* text) {
 }  // namespace
 
 HResult Win32OsProbe::InitializeCom() {
-  return CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  const auto initialize = System().CoInitializeEx;
+  return initialize != nullptr ? initialize(nullptr, COINIT_APARTMENTTHREADED)
+                               : kFunctionMissingResult;
 }
 
 HResult Win32OsProbe::InitializeSecurity() {
-  return CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
-                              RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
+  const auto initializeSecurity = System().CoInitializeSecurity;
+  if (initializeSecurity == nullptr) return kFunctionMissingResult;
+  return initializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
+                            RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
 }
 
 HResult Win32OsProbe::CreateLocator() {
-  return CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
-                          reinterpret_cast<void**>(locator_.Put()));
+  const auto createInstance = System().CoCreateInstance;
+  if (createInstance == nullptr) return kFunctionMissingResult;
+  return createInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
+                        reinterpret_cast<void**>(locator_.Put()));
 }
 
 HResult Win32OsProbe::ConnectServer(const wchar_t* wmiNamespace) {
   if (locator_.Get() == nullptr) return E_POINTER;
-  const BstrOwner name(SysAllocString(wmiNamespace));
+  const BstrOwner name(NewComString(wmiNamespace, static_cast<UINT>(TextLength(wmiNamespace))));
   if (name.Get() == nullptr) return E_OUTOFMEMORY;
   return locator_.Get()->ConnectServer(name.Get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
                                        services_.Put());
@@ -71,8 +96,10 @@ HResult Win32OsProbe::ConnectServer(const wchar_t* wmiNamespace) {
 
 HResult Win32OsProbe::SetProxyBlanket() {
   if (services_.Get() == nullptr) return E_POINTER;
-  return CoSetProxyBlanket(services_.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
-                           RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
+  const auto setProxyBlanket = System().CoSetProxyBlanket;
+  if (setProxyBlanket == nullptr) return kFunctionMissingResult;
+  return setProxyBlanket(services_.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
+                         RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
 }
 
 HResult Win32OsProbe::ExecQuery(const char* language, const char* query) {
@@ -95,6 +122,7 @@ WmiObject Win32OsProbe::NextInstance() {
 
 bool Win32OsProbe::GetVersionText(WmiObject instance, wchar_t* text, std::size_t capacity) {
   if (instance == nullptr || capacity == 0) return false;
+  if (System().VariantInit == nullptr || System().VariantClear == nullptr) return false;
   VariantOwner value;
   const HRESULT hres =
       static_cast<IWbemClassObject*>(instance)->Get(L"Version", 0, value.Get(), nullptr, nullptr);
@@ -126,7 +154,8 @@ void Win32OsProbe::ReleaseInstance(WmiObject instance) {
 }
 
 void Win32OsProbe::UninitializeCom() {
-  CoUninitialize();
+  // COM was initialised through ole32, so this is there whenever it is called.
+  if (const auto uninitialize = System().CoUninitialize) uninitialize();
 }
 
 std::uint16_t Win32OsProbe::NativeProcessorArchitecture() {

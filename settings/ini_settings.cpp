@@ -45,15 +45,6 @@ void CopyBounded(wchar_t* buffer, std::size_t capacity, const wchar_t* text) {
   AppendBounded(buffer, capacity, text);
 }
 
-// Case matters here, unlike in the profile readers.
-bool SameText(const wchar_t* a, const wchar_t* b) {
-  while (*a != L'\0' && *a == *b) {
-    ++a;
-    ++b;
-  }
-  return *a == *b;
-}
-
 }  // namespace
 
 void LocateINIFile(ProfileApi& api, TraceSink& trace, IniLocation* ini) {
@@ -101,7 +92,7 @@ int CheckINISection(ProfileApi& api, TraceSink& trace, const wchar_t* section,
 
   for (const wchar_t* name = names; *name != L'\0';
        name += BoundedLength(name, kSectionNamesChars - (name - names)) + 1) {
-    if (SameText(section, name)) return 1;
+    if (SameText(section, name)) return 1;  // case matters here, unlike in the profile readers
   }
   return 0;
 }

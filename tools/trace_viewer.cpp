@@ -5,8 +5,12 @@
 //
 //   perinax-trace.exe Perinax.exe /quiet "C:\some folder\x.msi"
 //
-// The rest of the command line after the viewer's own name is handed to
-// CreateProcessW as it stands, so the program sees exactly that command line.
+// The rest of the command line after the viewer's own name (and its options) is
+// handed to CreateProcessW as it stands, so the program sees exactly that
+// command line.
+//
+//   --dlls FILE   also writes the full path of every DLL the program loads to
+//                 FILE, one a line (UTF-8): what the DLL fence tests read.
 
 #include <windows.h>
 
@@ -14,6 +18,7 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "common/dll_fence_win32.h"
 
 namespace {
 
@@ -91,6 +96,31 @@ std::wstring ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& inf
   return text;
 }
 
+// Writes one line of UTF-8 to a file opened for writing.
+void WriteUtf8Line(HANDLE file, std::wstring line) {
+  line.push_back(L'\n');
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
+                                        nullptr, 0, nullptr, nullptr);
+  if (bytes <= 0) return;
+  std::string utf8(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), utf8.data(), bytes,
+                      nullptr, nullptr);
+  DWORD written = 0;
+  WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+}
+
+// The full path of a loaded DLL, from the file handle the debug event carries.
+std::wstring DllPath(HANDLE file) {
+  wchar_t path[MAX_PATH * 4] = {};
+  const DWORD length =
+      GetFinalPathNameByHandleW(file, path, MAX_PATH * 4, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (length == 0 || length >= MAX_PATH * 4) return L"?";
+  std::wstring text(path, length);
+  // The \\?\ form names the same file as the plain one.
+  if (text.rfind(L"\\\\?\\", 0) == 0) text.erase(0, 4);
+  return text;
+}
+
 void CloseIfValid(HANDLE handle) {
   if (handle != nullptr && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
 }
@@ -108,7 +138,7 @@ WaitForDebugEventFn DebugEventWaiter() {
 }
 
 // Runs the debug loop until the program ends; returns its exit code.
-DWORD DebugUntilExit(Output& out) {
+DWORD DebugUntilExit(Output& out, HANDLE dllLog) {
   const WaitForDebugEventFn waitForDebugEvent = DebugEventWaiter();
   HANDLE process = nullptr;
   bool initialBreakpointSeen = false;
@@ -127,6 +157,7 @@ DWORD DebugUntilExit(Output& out) {
         CloseIfValid(event.u.CreateProcessInfo.hFile);
         break;
       case LOAD_DLL_DEBUG_EVENT:
+        if (dllLog != INVALID_HANDLE_VALUE) WriteUtf8Line(dllLog, DllPath(event.u.LoadDll.hFile));
         CloseIfValid(event.u.LoadDll.hFile);
         break;
       case OUTPUT_DEBUG_STRING_EVENT:
@@ -156,14 +187,39 @@ DWORD DebugUntilExit(Output& out) {
   }
 }
 
+// Takes "NAME WORD" off the front of the text when it is there and returns the
+// word, which may be quoted; else leaves the text alone and returns nothing.
+std::wstring TakeOption(const wchar_t*& text, std::wstring_view name) {
+  const std::wstring_view rest(text);
+  if (!rest.starts_with(name) || rest.size() == name.size() || rest[name.size()] != L' ') return {};
+  const wchar_t* p = text + name.size();
+  while (*p == L' ') ++p;
+  std::wstring word;
+  const bool quoted = *p == L'"';
+  if (quoted) ++p;
+  while (*p != L'\0' && (quoted ? *p != L'"' : *p != L' ')) word.push_back(*p++);
+  if (quoted && *p == L'"') ++p;
+  while (*p == L' ') ++p;
+  text = p;
+  return word;
+}
+
 }  // namespace
 
 int wmain() {
+  // Like Perinax.exe, the viewer is started from the media folder, beside files
+  // anyone may have put there: no DLL of theirs is loaded into it.
+  static_cast<void>(FenceDllSearchPath());
   const wchar_t* commandLine = ArgumentText(GetCommandLineW());
+  const std::wstring dllLogName = TakeOption(commandLine, L"--dlls");
   if (*commandLine == L'\0') {
-    WriteError(L"usage: perinax-trace.exe PROGRAM [ARGUMENTS...]");
+    WriteError(L"usage: perinax-trace.exe [--dlls FILE] PROGRAM [ARGUMENTS...]");
     return kUsageExitCode;
   }
+  const HANDLE dllLog = dllLogName.empty()
+                            ? INVALID_HANDLE_VALUE
+                            : CreateFileW(dllLogName.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                          nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   // CreateProcessW may write into its command line, so it gets a copy.
   std::wstring mutableLine(commandLine);
 
@@ -178,7 +234,8 @@ int wmain() {
     return kStartFailedExitCode;
   }
   Output out(STD_OUTPUT_HANDLE);
-  const DWORD exitCode = DebugUntilExit(out);
+  const DWORD exitCode = DebugUntilExit(out, dllLog);
+  CloseIfValid(dllLog);
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
   // A Unix shell sees only the low byte of the exit code under Wine, so the

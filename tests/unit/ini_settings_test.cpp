@@ -6,6 +6,7 @@
 
 #include "fake_profile.h"
 #include "recording_trace.h"
+#include "settings/file_access.h"
 
 namespace {
 
@@ -93,4 +94,13 @@ TEST(ReadINIKeys, ReadsTheSevenKeysOfTheFileInTheCurrentDirectory) {
                 L"GetString(win7, RegPath64KeyValue, 260, " + stage.trace.lines[0] + L")");
     }
   }
+}
+
+// _waccess_s as the launcher reads it without the C runtime's DLL: only "not found" is ENOENT.
+TEST(AccessErrnoFromWin32Error, GivesEnoentForEveryNotFoundErrorOnly) {
+  for (const std::uint32_t error : {2u, 3u, 15u, 18u, 53u, 67u, 161u, 206u}) {
+    EXPECT_EQ(AccessErrnoFromWin32Error(error), 2) << error;
+  }
+  for (const std::uint32_t error : {0u, 5u, 32u, 123u})
+    EXPECT_EQ(AccessErrnoFromWin32Error(error), 13) << error;
 }
