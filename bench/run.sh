@@ -10,6 +10,7 @@
 # system time of the Wine process itself (the wineserver's share is not
 # counted for any of the three).
 set -euo pipefail
+. "$(dirname "$0")/../cmake/wine-env.sh"
 cd "$(dirname "$0")/.."
 runs=${1:-15}
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Creates a fresh Wine prefix for one test run: make-wine-prefix.sh DIR win64|win32
 set -euo pipefail
+. "$(dirname "$0")/wine-env.sh"
 prefix=$1
 arch=$2
 export WINEDEBUG=-all WINEPREFIX="$prefix" WINEARCH="$arch"

@@ -1,47 +1,117 @@
 #!/usr/bin/env bash
 # Installs what building and testing Perinax needs on Debian 12, and nothing
-# that is already there, so a second run takes seconds.
+# that is already there, so a second run takes seconds. On a machine whose
+# kernel cannot run 32-bit programs (32-bit emulation switched off, as in some
+# virtual machines), it also sets up qemu-user so that Wine's 32-bit processes
+# run all the same; see wine_through_qemu below.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-tidy cppcheck
           googletest libgtest-dev g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
           wine wine32 wine64)
 
-missing=()
-for p in "${packages[@]}"; do
-  # wine32 is an i386 package; dpkg names it with its architecture.
-  name=$p
-  [ "$p" = wine32 ] && name=wine32:i386
-  if ! dpkg-query -W -f='${Status}' "$name" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
-done
-
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
-fi
+# What Wine's 32-bit processes need where the kernel cannot run them: qemu-user
+# 10 (Debian 12's own 7.2 hangs Wine), and a 32-bit compiler for the preload
+# that mends qemu's signal contexts for Wine.
+qemu_packages=(qemu-user gcc-multilib)
+qemu_suite=bookworm-backports
+binfmt=/proc/sys/fs/binfmt_misc
+binfmt_name=perinax-i386
+preload_dir=/usr/local/lib/perinax-qemu
+source_dir=$(cd "$(dirname "$0")" && pwd)
 
 fail() {
   echo "install-deps: $*" >&2
-  echo "install-deps: missing packages: ${missing[*]}" >&2
   exit 1
 }
 
-[ "$(id -u)" = 0 ] || fail "must run as root to install packages"
-command -v apt-get >/dev/null || fail "apt-get not found; this script needs Debian 12"
+installed() {
+  # wine32 is an i386 package; dpkg names it with its architecture.
+  local name=$1
+  [ "$name" = wine32 ] && name=wine32:i386
+  dpkg-query -W -f='${Status}' "$name" 2>/dev/null | grep -q 'install ok installed'
+}
 
-echo "install-deps: installing ${missing[*]}"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  dpkg --add-architecture i386
-fi
-export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq || fail "apt-get update failed"
-# wine32 is named with its architecture so apt picks the i386 build.
-to_install=()
-for p in "${missing[@]}"; do
-  [ "$p" = wine32 ] && p=wine32:i386
-  to_install+=("$p")
+apt_updated=false
+apt_install() {  # [-t SUITE] PACKAGE...
+  [ "$(id -u)" = 0 ] || fail "must run as root to install packages: $*"
+  command -v apt-get >/dev/null || fail "apt-get not found; this script needs Debian 12"
+  export DEBIAN_FRONTEND=noninteractive
+  if [ "$apt_updated" = false ]; then
+    apt-get update -qq || fail "apt-get update failed"
+    apt_updated=true
+  fi
+  echo "install-deps: installing $*"
+  apt-get install -y -qq --no-install-recommends "$@" >/dev/null || fail "apt-get install $* failed"
+}
+
+missing=()
+for p in "${packages[@]}"; do
+  installed "$p" || missing+=("$p")
 done
-apt-get install -y -qq --no-install-recommends "${to_install[@]}" >/dev/null \
-  || fail "apt-get install failed"
-echo "install-deps: done"
+if [ ${#missing[@]} -ne 0 ]; then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+    apt_updated=false
+  fi
+  # wine32 is named with its architecture so apt picks the i386 build.
+  apt_install "${missing[@]/#wine32/wine32:i386}"
+fi
+
+# Can this kernel start 32-bit programs itself? Asked with our own qemu
+# registration (if any) switched off for a moment, so the answer is the kernel's.
+native_i386() {
+  local state=""
+  [ -e "$binfmt/$binfmt_name" ] && state=$(head -n 1 "$binfmt/$binfmt_name")
+  [ "$state" = enabled ] && echo 0 >"$binfmt/$binfmt_name"
+  local status=0
+  /usr/lib/wine/wine --version >/dev/null 2>&1 || status=$?
+  [ "$state" = enabled ] && echo 1 >"$binfmt/$binfmt_name"
+  return $status
+}
+
+wine_through_qemu() {
+  local missing_qemu=()
+  for p in "${qemu_packages[@]}"; do installed "$p" || missing_qemu+=("$p"); done
+  if ! qemu-i386 --version 2>/dev/null | grep -q 'version 1[0-9]'; then
+    missing_qemu+=(qemu-user)
+  fi
+  if [ ${#missing_qemu[@]} -ne 0 ]; then
+    local sources=/etc/apt/sources.list.d/$qemu_suite.sources
+    if ! grep -rqs "$qemu_suite" /etc/apt/sources.list /etc/apt/sources.list.d/; then
+      printf '%s\n' 'Types: deb' 'URIs: http://deb.debian.org/debian' "Suites: $qemu_suite" \
+        'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' >"$sources"
+      apt_updated=false
+    fi
+    apt_install -t "$qemu_suite" "${missing_qemu[@]}"
+  fi
+
+  # The preload, for the 32-bit processes; 64-bit ones (the wineserver) get an
+  # empty one, since the variable reaches them too. ld.so picks by $LIB
+  # (lib/i386-linux-gnu or lib/x86_64-linux-gnu).
+  local preload=$preload_dir/lib/i386-linux-gnu/trapfix.so
+  if [ ! -f "$preload" ] || [ "$source_dir/qemu/trapfix.c" -nt "$preload" ]; then
+    rm -rf "$preload_dir"
+    mkdir -p "$preload_dir/lib/i386-linux-gnu" "$preload_dir/lib/x86_64-linux-gnu"
+    gcc -m32 -shared -fPIC -O2 -o "$preload" "$source_dir/qemu/trapfix.c" -ldl
+    gcc -shared -fPIC -o "$preload_dir/lib/x86_64-linux-gnu/trapfix.so" -x c /dev/null
+  fi
+
+  # i386 programs go to qemu-i386; the registration does not outlive a reboot.
+  mountpoint -q "$binfmt" || mount -t binfmt_misc binfmt_misc "$binfmt"
+  if [ ! -e "$binfmt/$binfmt_name" ]; then
+    printf '%s\n' ":$binfmt_name:M::\\x7fELF\\x01\\x01\\x01\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x02\\x00\\x03\\x00:\\xff\\xff\\xff\\xff\\xff\\xfe\\xfe\\x00\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xfe\\xff\\xff\\xff:/usr/bin/qemu-i386:F" \
+      >"$binfmt/register"
+  fi
+  /usr/lib/wine/wine --version >/dev/null 2>&1 || fail "Wine's 32-bit loader does not start, even through qemu-i386"
+}
+
+if native_i386; then
+  # A kernel that runs 32-bit programs needs no qemu: take ours away if present.
+  [ -e "$binfmt/$binfmt_name" ] && echo -1 >"$binfmt/$binfmt_name"
+  rm -rf "$preload_dir"
+else
+  [ "$(id -u)" = 0 ] || fail "this kernel cannot run 32-bit programs; run as root to set up qemu-user"
+  wine_through_qemu
+fi
+exit 0

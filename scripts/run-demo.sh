@@ -9,6 +9,7 @@
 # BUILD_DIR/demo/wine, and runs in BUILD_DIR/demo/run, a folder holding
 # Perinax.exe, Perinax.ini, the trace viewer and the demo setup program.
 set -euo pipefail
+. "$(dirname "$0")/../cmake/wine-env.sh"
 
 if [ $# -lt 1 ] || [ ! -f "$1/Perinax.exe" ]; then
   echo "usage: $0 BUILD_DIR [vista|win7|win8|win81|win10]  (BUILD_DIR holds Perinax.exe)" >&2

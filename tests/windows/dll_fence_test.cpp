@@ -94,8 +94,16 @@ TEST(DllFence, NoDllPlantedInTheFolderIsLoadedAndTheRunIsUnchanged) {
   const std::wstring perinax = L"\"" + (media / L"Perinax.exe") + L"\" /exitcode=7";
   const std::wstring viewer = L"\"" + (media / L"perinax-trace.exe") + L"\" " + perinax;
 
-  const RecordedRun clean = RunRecorded(perinax, media, scratch.path());
-  const RecordedRun cleanViewer = RunRecorded(viewer, media, scratch.path());
+  // Each run starts without the key, so that each traces "create", and without markers.
+  const auto run = [&](const std::wstring& commandLine) {
+    wine::RemoveMachineKey(key);
+    for (const auto& entry : std::filesystem::directory_iterator(wine::Long(media.path()))) {
+      if (entry.path().extension() == L".loaded") std::filesystem::remove(entry.path());
+    }
+    return RunRecorded(commandLine, media, scratch.path());
+  };
+  const RecordedRun clean = run(perinax);
+  const RecordedRun cleanViewer = run(viewer);
   ASSERT_EQ(clean.exitCode, 7u);
   ASSERT_EQ(cleanViewer.exitCode, 7u);
   ASSERT_FALSE(clean.dlls.empty());
@@ -107,18 +115,17 @@ TEST(DllFence, NoDllPlantedInTheFolderIsLoadedAndTheRunIsUnchanged) {
   for (const RecordedRun* run : {&clean, &cleanViewer}) {
     for (const std::wstring& dll : run->dlls) names.insert(BaseName(dll));
   }
-  const std::wstring planted = wine::kBuildDir + L"/tests/windows/helpers/planted.dll";
+  const std::wstring plantedDll = wine::kBuildDir + L"/tests/windows/helpers/planted.dll";
   for (const std::wstring& name : names) {
-    EXPECT_TRUE(CopyFileW(planted.c_str(), (media / name).c_str(), FALSE)) << wine::Narrow(name);
+    EXPECT_TRUE(CopyFileW(plantedDll.c_str(), (media / name).c_str(), FALSE)) << wine::Narrow(name);
   }
 
   for (const bool throughViewer : {false, true}) {
     SCOPED_TRACE(throughViewer ? "perinax-trace.exe in the folder" : "Perinax.exe");
-    wine::RemoveMachineKey(key);
-    const RecordedRun run = RunRecorded(throughViewer ? viewer : perinax, media, scratch.path());
-    EXPECT_EQ(run.exitCode, 7u);
-    EXPECT_EQ(run.trace, (throughViewer ? cleanViewer : clean).trace);
-    EXPECT_EQ(FromFolder(run, media), std::vector<std::wstring>{});
+    const RecordedRun planted = run(throughViewer ? viewer : perinax);
+    EXPECT_EQ(planted.exitCode, 7u);
+    EXPECT_EQ(planted.trace, (throughViewer ? cleanViewer : clean).trace);
+    EXPECT_EQ(FromFolder(planted, media), std::vector<std::wstring>{});
     EXPECT_EQ(wine::MachineDword(key, L"Fence", wine::IsWin64Prefix() ? RRF_SUBKEY_WOW6464KEY : 0),
               std::optional<DWORD>(9));
   }
