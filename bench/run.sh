@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Measures Perinax.exe against its floors under Wine (win64 prefix, warm
 # wineserver) and prints a table. Usage: bench/run.sh [RUNS]   (default 15)
+# PERINAX_EXE=FILE measures that Perinax.exe instead of the build's (an earlier
+# build, say, for a before-and-after table).
 #
 # floor        starts the demo setup program with ShellExecuteExW and waits
 # probe floor  the same with the WMI version query before the start
@@ -34,7 +36,8 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 
 dir=$work/run
 rm -rf "$dir" && mkdir -p "$dir"
-cp "$build/Perinax.exe" "$build"/bench/bench_floor.exe "$build"/bench/bench_probe_floor.exe "$dir/"
+cp "${PERINAX_EXE:-$build/Perinax.exe}" "$dir/Perinax.exe"
+cp "$build"/bench/bench_floor.exe "$build"/bench/bench_probe_floor.exe "$dir/"
 cp "$build"/tools/perinax-demo-setup.exe "$dir/demo_setup.exe"
 cat >"$dir/Perinax.ini" <<'INI'
 [Default]
