@@ -29,6 +29,18 @@ constexpr int kStartFailedExitCode = 127;
 // Longest debug string copied out of the program; a longer one is cut.
 constexpr DWORD kMaxDebugStringBytes = 1 << 16;
 
+// Writes the text as UTF-8 to a file or pipe.
+void WriteUtf8(HANDLE file, const std::wstring& text) {
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                        nullptr, 0, nullptr, nullptr);
+  if (bytes <= 0) return;
+  std::string utf8(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), bytes,
+                      nullptr, nullptr);
+  DWORD written = 0;
+  WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+}
+
 // A standard stream that takes whole lines: UTF-16 into a console, UTF-8 into a
 // file or pipe.
 class Output {
@@ -46,14 +58,7 @@ class Output {
       WriteConsoleW(handle_, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
       return;
     }
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
-                                          nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return;
-    std::string utf8(static_cast<std::size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), utf8.data(), bytes,
-                        nullptr, nullptr);
-    DWORD written = 0;
-    WriteFile(handle_, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+    WriteUtf8(handle_, line);
   }
 
  private:
@@ -94,19 +99,6 @@ std::wstring ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& inf
   if (end != std::wstring::npos) text.resize(end);
   while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
   return text;
-}
-
-// Writes one line of UTF-8 to a file opened for writing.
-void WriteUtf8Line(HANDLE file, std::wstring line) {
-  line.push_back(L'\n');
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
-                                        nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return;
-  std::string utf8(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), utf8.data(), bytes,
-                      nullptr, nullptr);
-  DWORD written = 0;
-  WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
 }
 
 // The full path of a loaded DLL, from the file handle the debug event carries.
@@ -157,7 +149,8 @@ DWORD DebugUntilExit(Output& out, HANDLE dllLog) {
         CloseIfValid(event.u.CreateProcessInfo.hFile);
         break;
       case LOAD_DLL_DEBUG_EVENT:
-        if (dllLog != INVALID_HANDLE_VALUE) WriteUtf8Line(dllLog, DllPath(event.u.LoadDll.hFile));
+        if (dllLog != INVALID_HANDLE_VALUE)
+          WriteUtf8(dllLog, DllPath(event.u.LoadDll.hFile) + L"\n");
         CloseIfValid(event.u.LoadDll.hFile);
         break;
       case OUTPUT_DEBUG_STRING_EVENT:
