@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-tidy cppcheck
-          googletest libgtest-dev g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
+          googletest libgtest-dev nlohmann-json3-dev g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
           wine wine32 wine64)
 
 missing=()
