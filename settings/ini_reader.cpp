@@ -80,6 +80,14 @@ wchar_t FoldCase(wchar_t c) {
   return c;
 }
 
+// A name as the comparison sees it: two names are the same when their folded
+// forms are equal.
+std::wstring Folded(std::wstring_view name) {
+  std::wstring folded(name);
+  for (wchar_t& c : folded) c = FoldCase(c);
+  return folded;
+}
+
 std::uint32_t CopyCut(std::wstring_view text, wchar_t* buffer, std::uint32_t size) {
   if (size == 0) return 0;
   const std::uint32_t count =
@@ -116,12 +124,6 @@ IniReader IniReader::FromFile(const std::filesystem::path& path) {
 void IniReader::Parse(const std::wstring& text) {
   // Names folded once, so that repeated sections and keys are found in one pass
   // however many the file holds.
-  const auto folded = [](std::wstring_view name) {
-    std::wstring key(name);
-    for (wchar_t& c : key) c = FoldCase(c);
-    return key;
-  };
-  std::unordered_set<std::wstring> sectionNames;
   std::unordered_set<std::wstring> keyNames;
   const bool ansi = oddities_.encoding != IniEncoding::kUtf16Le;
 
@@ -150,7 +152,7 @@ void IniReader::Parse(const std::wstring& text) {
       IniSection section;
       section.name = std::wstring(TrimBlanks(inside.substr(0, inside.find(L']'))));
       section.line = number;
-      section.repeated = !sectionNames.insert(folded(section.name)).second;
+      section.repeated = !sectionIndex_.emplace(Folded(section.name), sections_.size()).second;
       sections_.push_back(std::move(section));
       keyNames.clear();
       continue;
@@ -165,7 +167,7 @@ void IniReader::Parse(const std::wstring& text) {
     key.name = std::wstring(TrimBlanks(line.substr(0, equals)));
     key.value = std::wstring(RemoveQuotePair(TrimBlanks(line.substr(equals + 1))));
     key.line = number;
-    key.repeated = !keyNames.insert(folded(key.name)).second;
+    key.repeated = !keyNames.insert(Folded(key.name)).second;
     sections_.back().keys.push_back(std::move(key));
   }
 }
@@ -177,9 +179,8 @@ bool IniReader::SameName(std::wstring_view a, std::wstring_view b) {
 }
 
 const IniSection* IniReader::FindSection(std::wstring_view name) const {
-  const auto found = std::find_if(sections_.begin(), sections_.end(),
-                                  [&](const IniSection& s) { return SameName(s.name, name); });
-  return found == sections_.end() ? nullptr : &*found;
+  const auto found = sectionIndex_.find(Folded(name));
+  return found == sectionIndex_.end() ? nullptr : &sections_[found->second];
 }
 
 const IniKey* IniReader::FindKey(const IniSection& section, std::wstring_view name) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // An INI reader that answers as GetPrivateProfileSectionNamesW and
@@ -112,5 +113,7 @@ class IniReader {
 
   bool exists_ = false;
   std::vector<IniSection> sections_;
+  // The first section of each folded name.
+  std::unordered_map<std::wstring, std::size_t> sectionIndex_;
   IniOddities oddities_;
 };
