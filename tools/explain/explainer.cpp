@@ -167,6 +167,12 @@ CasePlan RunCase(const ExplainCase& spec, const IniReader& ini, const std::files
   plan.keyRefused = registry.refused();
   if (plan.write) plan.view = (plan.write->access & kRegView64Key) != 0 ? 64 : 32;
   plan.started = shell.file();
+  if (plan.started) {
+    if (const auto local = LocalPathOf(folder, *plan.started)) {
+      std::error_code error;
+      plan.startedFound = std::filesystem::exists(*local, error);
+    }
+  }
   return plan;
 }
 

@@ -39,6 +39,8 @@ struct CasePlan {
   int view = 0;  // 32 or 64 when written
   bool keyRefused = false;
   std::optional<std::wstring> started;  // what the shell was asked to start
+  // Whether that file is beside the INI file; unknown for a path of the target machine.
+  std::optional<bool> startedFound;
 };
 
 struct Warning {

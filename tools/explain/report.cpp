@@ -43,7 +43,8 @@ std::wstring SetupCell(const CasePlan& plan) {
                             : L"nothing (SetupFile names a folder): 1603";
   }
   if (IsMissingSetting(file)) return L"Unknow (no SetupFile): start fails, 1603";
-  return Printable(*plan.started, kCellChars);
+  const std::wstring shown = Printable(*plan.started, kCellChars);
+  return plan.startedFound == false ? shown + L" (not beside the INI file)" : shown;
 }
 
 std::wstring WindowsCell(const CasePlan& plan) {
