@@ -11,18 +11,6 @@ target_compile_definitions(perinax_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_
 set(CMAKE_CXX_STANDARD_LIBRARIES "")
 set(CMAKE_C_STANDARD_LIBRARIES "")
 
-# Every program of ours that users run from a media folder carries a load
-# configuration that keeps the loader's own DLL searches to System32.
-function(perinax_fence_program target)
-  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/common/load_config_win32.cpp)
-  target_link_options(${target} PRIVATE -Wl,--undefined=__load_config_used
-                      -Wl,-Map=$<TARGET_FILE:${target}>.map)
-  add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${CMAKE_SOURCE_DIR}/cmake/set-load-config.sh $<TARGET_FILE:${target}>
-            $<TARGET_FILE:${target}>.map
-    VERBATIM)
-endfunction()
-
 # Perinax.exe: a GUI-subsystem program with a wide entry point, its version
 # resource and manifest, built small and byte-for-byte reproducible (no time
 # stamp, no symbols), with ASLR and DEP switched on. It compiles the logic and
@@ -92,6 +80,9 @@ add_test(NAME perinax_exe_dll_fence
 # The trace viewer's C runtime DLL is a KnownDLL, always taken from System32.
 add_test(NAME trace_viewer_dll_fence
          COMMAND ${CMAKE_SOURCE_DIR}/tests/binary/check-dll-fence.sh $<TARGET_FILE:perinax-trace>
+                 ${CMAKE_OBJDUMP} msvcrt.dll)
+add_test(NAME explainer_dll_fence
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/binary/check-dll-fence.sh $<TARGET_FILE:perinax-explain>
                  ${CMAKE_OBJDUMP} msvcrt.dll)
 
 # The benchmark's floor programs (bench/run.sh); not part of the tests.

@@ -7,7 +7,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-tidy cppcheck
-          googletest libgtest-dev g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
+          googletest libgtest-dev nlohmann-json3-dev g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
           wine wine32 wine64)
 
 # What Wine's 32-bit processes need where the kernel cannot run them: qemu-user

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <system_error>
+#include <unordered_set>
 
 namespace {
 
@@ -14,10 +15,20 @@ constexpr char16_t kWindows1252High[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+bool StartsWith(std::string_view bytes, std::string_view mark) {
+  return bytes.substr(0, mark.size()) == mark;
+}
+
+IniEncoding EncodingOf(std::string_view bytes) {
+  if (StartsWith(bytes, "\xFF\xFE")) return IniEncoding::kUtf16Le;
+  if (StartsWith(bytes, "\xEF\xBB\xBF")) return IniEncoding::kUtf8Mark;
+  if (StartsWith(bytes, "\xFE\xFF")) return IniEncoding::kUtf16BeMark;
+  return IniEncoding::kAnsi;
+}
+
 std::wstring DecodeFile(std::string_view bytes) {
   std::wstring text;
-  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-      static_cast<unsigned char>(bytes[1]) == 0xFE) {
+  if (EncodingOf(bytes) == IniEncoding::kUtf16Le) {
     text.reserve(bytes.size() / 2);
     for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
       const unsigned low = static_cast<unsigned char>(bytes[i]);
@@ -69,10 +80,12 @@ wchar_t FoldCase(wchar_t c) {
   return c;
 }
 
-bool SameName(std::wstring_view a, std::wstring_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](wchar_t x, wchar_t y) { return FoldCase(x) == FoldCase(y); });
+// A name as the comparison sees it: two names are the same when their folded
+// forms are equal.
+std::wstring Folded(std::wstring_view name) {
+  std::wstring folded(name);
+  for (wchar_t& c : folded) c = FoldCase(c);
+  return folded;
 }
 
 std::uint32_t CopyCut(std::wstring_view text, wchar_t* buffer, std::uint32_t size) {
@@ -93,6 +106,7 @@ IniReader IniReader::Missing() {
 IniReader IniReader::FromBytes(std::string_view bytes) {
   IniReader reader;
   reader.exists_ = true;
+  reader.oddities_.encoding = EncodingOf(bytes);
   reader.Parse(DecodeFile(bytes));
   return reader;
 }
@@ -108,43 +122,77 @@ IniReader IniReader::FromFile(const std::filesystem::path& path) {
 }
 
 void IniReader::Parse(const std::wstring& text) {
+  // Names folded once, so that repeated sections and keys are found in one pass
+  // however many the file holds.
+  std::unordered_set<std::wstring> keyNames;
+  const bool ansi = oddities_.encoding != IniEncoding::kUtf16Le;
+
   std::wstring_view rest = text;
-  while (!rest.empty()) {
-    // Empty lines are skipped, so CR, LF and CRLF each simply end a line.
+  for (std::uint32_t number = 1; !rest.empty(); ++number) {
     const std::size_t end = rest.find_first_of(L"\r\n");
     const std::wstring_view raw = rest.substr(0, end);
-    rest.remove_prefix(end == std::wstring_view::npos ? rest.size() : end + 1);
+    std::size_t next = end == std::wstring_view::npos ? rest.size() : end + 1;
+    if (end != std::wstring_view::npos && rest[end] == L'\r' && next < rest.size() &&
+        rest[next] == L'\n') {
+      ++next;
+    }
+    rest.remove_prefix(next);
+
+    if (ansi) {
+      if (std::any_of(raw.begin(), raw.end(), [](wchar_t c) { return c >= 0x80; })) {
+        oddities_.nonAsciiLines.push_back(number);
+      }
+      if (raw.find(L'\0') != std::wstring_view::npos) oddities_.nulLines.push_back(number);
+    }
 
     const std::wstring_view line = TrimBlanks(raw);
     if (line.empty() || line.front() == L';') continue;
     if (line.front() == L'[') {
       const std::wstring_view inside = line.substr(1);
-      sections_.push_back(
-          Section{std::wstring(TrimBlanks(inside.substr(0, inside.find(L']')))), {}});
+      IniSection section;
+      section.name = std::wstring(TrimBlanks(inside.substr(0, inside.find(L']'))));
+      section.line = number;
+      section.repeated = !sectionIndex_.emplace(Folded(section.name), sections_.size()).second;
+      sections_.push_back(std::move(section));
+      keyNames.clear();
+      continue;
+    }
+    if (sections_.empty()) {
+      oddities_.linesBeforeSection.push_back(number);
       continue;
     }
     const std::size_t equals = line.find(L'=');
-    if (sections_.empty() || equals == std::wstring_view::npos) continue;
-    sections_.back().entries.push_back(
-        Entry{std::wstring(TrimBlanks(line.substr(0, equals))),
-              std::wstring(RemoveQuotePair(TrimBlanks(line.substr(equals + 1))))});
+    if (equals == std::wstring_view::npos) continue;
+    IniKey key;
+    key.name = std::wstring(TrimBlanks(line.substr(0, equals)));
+    key.value = std::wstring(RemoveQuotePair(TrimBlanks(line.substr(equals + 1))));
+    key.line = number;
+    key.repeated = !keyNames.insert(Folded(key.name)).second;
+    sections_.back().keys.push_back(std::move(key));
   }
 }
 
-const std::wstring* IniReader::FindValue(std::wstring_view section, std::wstring_view key) const {
-  const auto found = std::find_if(sections_.begin(), sections_.end(),
-                                  [&](const Section& s) { return SameName(s.name, section); });
-  if (found == sections_.end()) return nullptr;
-  for (const Entry& entry : found->entries) {
-    if (SameName(entry.key, key)) return &entry.value;
-  }
-  return nullptr;
+bool IniReader::SameName(std::wstring_view a, std::wstring_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [](wchar_t x, wchar_t y) { return FoldCase(x) == FoldCase(y); });
+}
+
+const IniSection* IniReader::FindSection(std::wstring_view name) const {
+  const auto found = sectionIndex_.find(Folded(name));
+  return found == sectionIndex_.end() ? nullptr : &sections_[found->second];
+}
+
+const IniKey* IniReader::FindKey(const IniSection& section, std::wstring_view name) {
+  const auto found = std::find_if(section.keys.begin(), section.keys.end(),
+                                  [&](const IniKey& k) { return SameName(k.name, name); });
+  return found == section.keys.end() ? nullptr : &*found;
 }
 
 std::uint32_t IniReader::SectionNames(wchar_t* buffer, std::uint32_t size) const {
   if (size == 0) return 0;
   std::wstring list;
-  for (const Section& section : sections_) {
+  for (const IniSection& section : sections_) {
     if (section.name.empty()) continue;
     list += section.name;
     list.push_back(L'\0');
@@ -164,9 +212,11 @@ std::uint32_t IniReader::GetString(const wchar_t* section, const wchar_t* key,
                                    const wchar_t* defaultText, wchar_t* buffer,
                                    std::uint32_t size) const {
   if (section != nullptr && key != nullptr) {
-    if (const std::wstring* value = FindValue(TrimSpaces(section), TrimSpaces(key))) {
-      // Windows keeps the length of a value in 16 bits.
-      return CopyCut(std::wstring_view(*value).substr(0, value->size() & 0xFFFFu), buffer, size);
+    const IniSection* found = FindSection(TrimSpaces(section));
+    const IniKey* entry = found != nullptr ? FindKey(*found, TrimSpaces(key)) : nullptr;
+    if (entry != nullptr) {
+      return CopyCut(std::wstring_view(entry->value).substr(0, LengthRead(entry->value)), buffer,
+                     size);
     }
   }
   std::wstring_view fallback = defaultText != nullptr ? defaultText : L"";

@@ -4,17 +4,21 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // An INI reader that answers as GetPrivateProfileSectionNamesW and
 // GetPrivateProfileStringW do on Windows, for builds and tests that have no
-// Windows profile readers. It is never part of Perinax.exe.
+// Windows profile readers, and for perinax-explain, which predicts Perinax's
+// reads with it and reports what in a file Windows reads differently from what
+// its author probably meant. It is never part of Perinax.exe.
 //
 // The file is read once, when the reader is made:
 // - a file that starts with the bytes FF FE is UTF-16LE; any other file is
 //   decoded byte by byte as Windows-1252 (the ANSI code page of western
 //   Windows), so a UTF-8 byte-order mark becomes three characters of text;
-// - CR, LF and CRLF end lines; blank lines are skipped;
+// - CR, LF and CRLF end lines (CRLF counts as one line end, for line numbers);
+//   blank lines are skipped;
 // - a line whose first non-blank character is ';' is a comment; '#' is not;
 // - '[' opens a section whose name runs to the first ']' (or the line end);
 //   text after the ']' is ignored;
@@ -24,6 +28,42 @@
 //   a value then loses one pair of matching outer quotes, double or single.
 // Values are UTF-16 code units held in wchar_t, so lengths count as on Windows
 // even where wchar_t is 32 bits wide.
+// How the file's first bytes make Windows decode it.
+enum class IniEncoding {
+  kAnsi,         // no byte-order mark: the ANSI code page
+  kUtf16Le,      // FF FE: UTF-16LE
+  kUtf8Mark,     // EF BB BF: not recognised; read as ANSI, the mark spoils line 1
+  kUtf16BeMark,  // FE FF: not recognised; read as ANSI
+};
+
+// A key line of a section, as read: name and value without their blanks (and
+// the value without its outer quotes), uncut.
+struct IniKey {
+  std::wstring name;
+  std::wstring value;
+  std::uint32_t line = 0;  // 1-based
+  bool repeated = false;   // an earlier key of the section has this name: never read
+};
+
+struct IniSection {
+  std::wstring name;
+  std::uint32_t line = 0;
+  bool repeated = false;  // an earlier section has this name: its keys are never read
+  std::vector<IniKey> keys;
+};
+
+// What a file holds that Windows passes over.
+struct IniOddities {
+  IniEncoding encoding = IniEncoding::kAnsi;
+  // Lines other than blanks and comments before the first section: no section
+  // owns them, so nothing reads them.
+  std::vector<std::uint32_t> linesBeforeSection;
+  // Lines of a file decoded through the ANSI code page that hold bytes of 0x80
+  // and above, or NUL bytes.
+  std::vector<std::uint32_t> nonAsciiLines;
+  std::vector<std::uint32_t> nulLines;
+};
+
 class IniReader {
  public:
   // A file that does not exist (or a directory in its place).
@@ -53,19 +93,27 @@ class IniReader {
   std::uint32_t GetString(const wchar_t* section, const wchar_t* key, const wchar_t* defaultText,
                           wchar_t* buffer, std::uint32_t size) const;
 
- private:
-  struct Entry {
-    std::wstring key;
-    std::wstring value;
-  };
-  struct Section {
-    std::wstring name;
-    std::vector<Entry> entries;
-  };
+  // Every section in file order, repeated ones and those without a name included.
+  const std::vector<IniSection>& sections() const { return sections_; }
+  const IniOddities& oddities() const { return oddities_; }
 
+  // The section that GetString reads for this name (the first of that name),
+  // or null.
+  const IniSection* FindSection(std::wstring_view name) const;
+  // The key of the section that GetString reads for this name, or null.
+  static const IniKey* FindKey(const IniSection& section, std::wstring_view name);
+  // True when the profile readers take the two names for one.
+  static bool SameName(std::wstring_view a, std::wstring_view b);
+  // How many characters of the value a read hands back before any cut to the
+  // caller's buffer: Windows keeps the length in 16 bits.
+  static std::size_t LengthRead(const std::wstring& value) { return value.size() & 0xFFFFu; }
+
+ private:
   void Parse(const std::wstring& text);
-  const std::wstring* FindValue(std::wstring_view section, std::wstring_view key) const;
 
   bool exists_ = false;
-  std::vector<Section> sections_;
+  std::vector<IniSection> sections_;
+  // The first section of each folded name.
+  std::unordered_map<std::wstring, std::size_t> sectionIndex_;
+  IniOddities oddities_;
 };

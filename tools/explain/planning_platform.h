@@ -1,0 +1,140 @@
+#pragma once
+
+// The platform perinax-explain runs the launcher's own configuration phase and
+// launch on: nothing is read from or written to the machine it runs on except
+// the INI file and the file system beside it. Each part answers as the target
+// machine would on a first run, and records what the launcher asked of it.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/trace.h"
+#include "launch/shell_api.h"
+#include "osinfo/os_probe_api.h"
+#include "registry/registry_api.h"
+#include "settings/ini_reader.h"
+#include "settings/profile_api.h"
+
+// The INI file stands in for Perinax.ini whatever path the launcher builds; the
+// folder reported as current is a short stand-in, since the media folder on the
+// target machine is not known here (the explainer reports FILE's own path).
+class PlanningProfile final : public ProfileApi {
+ public:
+  explicit PlanningProfile(const IniReader& ini) : ini_(ini) {}
+
+  std::uint32_t ReadCurrentDirectory(std::uint32_t size, wchar_t* buffer) override;
+  int AccessFile(const wchar_t* path) override;
+  std::uint32_t GetSectionNames(wchar_t* buffer, std::uint32_t size, const wchar_t* file) override;
+  std::uint32_t GetString(const wchar_t* section, const wchar_t* key, const wchar_t* defaultText,
+                          wchar_t* buffer, std::uint32_t size, const wchar_t* file) override;
+
+  // The section of the key reads: the one the run chose.
+  const std::optional<std::wstring>& sectionRead() const { return sectionRead_; }
+  // The keys read, in the launcher's order.
+  const std::vector<std::wstring>& keysRead() const { return keysRead_; }
+
+ private:
+  const IniReader& ini_;
+  std::optional<std::wstring> sectionRead_;
+  std::vector<std::wstring> keysRead_;
+};
+
+// The version text of one Windows release and an architecture; or, when
+// `versionText` is empty, the probe failing at the WMI connection, as it does
+// where the WMI service is stopped or broken.
+class PlanningOsProbe final : public OsProbeApi {
+ public:
+  PlanningOsProbe(std::wstring versionText, std::uint16_t architecture)
+      : versionText_(std::move(versionText)), architecture_(architecture) {}
+
+  HResult InitializeCom() override { return 0; }
+  HResult InitializeSecurity() override { return 0; }
+  HResult CreateLocator() override { return 0; }
+  HResult ConnectServer(const wchar_t* wmiNamespace) override;
+  HResult SetProxyBlanket() override { return 0; }
+  HResult ExecQuery(const char* language, const char* query) override;
+  WmiObject NextInstance() override;
+  bool GetVersionText(WmiObject instance, wchar_t* text, std::size_t capacity) override;
+  void ReleaseServices() override {}
+  void ReleaseLocator() override {}
+  void ReleaseEnumerator() override {}
+  void ReleaseInstance(WmiObject instance) override;
+  void UninitializeCom() override {}
+  std::uint16_t NativeProcessorArchitecture() override { return architecture_; }
+
+ private:
+  std::wstring versionText_;
+  std::uint16_t architecture_;
+  bool handedOut_ = false;
+};
+
+// A registry in which no key exists yet: every open fails, every create and set
+// succeeds, except that a key path beginning with a backslash is refused, as the
+// registry refuses it (ERROR_BAD_PATHNAME).
+class PlanningRegistry final : public RegistryApi {
+ public:
+  struct Write {
+    std::wstring key;  // as created, below HKEY_LOCAL_MACHINE
+    std::uint32_t access = 0;
+    std::wstring name;
+    std::uint32_t value = 0;
+  };
+
+  std::int32_t OpenKey(const wchar_t* path, std::uint32_t access, RegKey* key) override;
+  std::int32_t CreateKey(const wchar_t* path, std::uint32_t access, RegKey* key) override;
+  std::int32_t SetDwordValue(RegKey key, const wchar_t* name, std::uint32_t value) override;
+  void CloseKey(RegKey key) override;
+  void DisableFsRedirection(void** oldValue) override;
+  void RevertFsRedirection(void* oldValue) override;
+
+  // The value set, if any.
+  const std::optional<Write>& written() const { return written_; }
+  // A key path was refused.
+  bool refused() const { return refused_; }
+
+ private:
+  std::optional<Write> created_;
+  std::optional<Write> written_;
+  bool refused_ = false;
+  char key_ = 0;
+};
+
+// The shell of the target machine, as far as it can be known here: a relative
+// SetupFile is looked up beside the INI file. Every start "fails" after being
+// recorded, so that the launch stops after its two "Setup CMD" lines.
+class PlanningShell final : public ShellApi {
+ public:
+  explicit PlanningShell(std::filesystem::path iniFolder) : iniFolder_(std::move(iniFolder)) {}
+
+  bool IsFolder(const wchar_t* path) override;
+  bool Execute(const LaunchRecord& record, ProcessHandle* process) override;
+  void WaitForProcess(ProcessHandle) override {}
+  bool GetExitCode(ProcessHandle, std::uint32_t*) override { return false; }
+  void CloseProcess(ProcessHandle) override {}
+
+  // What the shell was asked to start (lpFile, lpParameters), if anything.
+  const std::optional<std::wstring>& file() const { return file_; }
+  const std::wstring& parameters() const { return parameters_; }
+
+ private:
+  std::filesystem::path iniFolder_;
+  std::optional<std::wstring> file_;
+  std::wstring parameters_;
+};
+
+// Keeps every trace line.
+class PlanningTrace final : public TraceSink {
+ public:
+  void WriteLine(const wchar_t* line) override { lines.emplace_back(line); }
+  std::vector<std::wstring> lines;
+};
+
+// Where a SetupFile text leads on this machine, relative to the INI file's
+// folder, with Windows separators turned into this system's. Null for a path
+// that only the target machine can resolve (a drive or network path here,
+// where this is not Windows).
+std::optional<std::filesystem::path> LocalPathOf(const std::filesystem::path& iniFolder,
+                                                 const std::wstring& setupFile);
