@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Puts each deliberate fault of tests/faults/faults.txt into the product code on
+# its own, runs the tests of both builds, and reports whether they caught it:
+#
+#   scripts/check-faults.sh [ID...]     (all faults when no ID is given)
+#
+# A fault is caught when a build or a test fails. The host tests run first and
+# the Windows tests only when they pass, as ./dev test does. Run it after a
+# successful ./dev test (both builds configured); the tree is restored after
+# each fault, and at the end whatever happens. Prints one line a fault and
+# writes the table to build/faults.md.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+faults=tests/faults/faults.txt
+report=build/faults.md
+log=build/faults.log
+
+# ID<TAB>FILE<TAB>OLD<TAB>NEW<TAB>WHAT, one line a fault.
+parse() {
+  awk '
+    /^\[/ { if (id != "") print id "\t" file "\t" old "\t" new "\t" what
+            id = substr($1, 2, length($1) - 2); what = substr($0, length($1) + 2); next }
+    /^file / { file = substr($0, 6); next }
+    /^old  / { old = substr($0, 6); next }
+    /^new  / { new = substr($0, 6); next }
+    END { if (id != "") print id "\t" file "\t" old "\t" new "\t" what }
+  ' "$faults"
+}
+
+# Replaces the one occurrence of OLD in FILE by NEW; fails unless there is one.
+apply() {
+  OLD=$2 NEW=$3 perl -0777 -i -pe '
+    BEGIN { ($o, $n) = map { s/\\n/\n/gr } @ENV{qw(OLD NEW)} }
+    $count = () = /\Q$o\E/g;
+    die "found $count times\n" if $count != 1;
+    s/\Q$o\E/$n/;
+  ' "$1"
+}
+
+run_tests() {
+  cmake --build --preset host && ctest --preset host &&
+    cmake --build --preset windows && ctest --preset windows --stop-on-failure
+}
+
+product=(app common osinfo settings registry launch tools)
+if ! git diff --quiet HEAD -- "${product[@]}"; then
+  echo "check-faults: commit or stash the changes to the product code first" >&2
+  exit 2
+fi
+restore() { git checkout -q HEAD -- "${product[@]}"; }
+trap restore EXIT
+
+mkdir -p build
+: >"$log"
+printf '| fault | what it does | caught by |\n|---|---|---|\n' >"$report"
+caught=0 missed=0
+while IFS=$'\t' read -r id file old new what; do
+  if [ $# -gt 0 ] && [[ " $* " != *" $id "* ]]; then continue; fi
+  if ! apply "$file" "$old" "$new" 2>>"$log"; then
+    echo "$id: cannot be applied to $file" >&2
+    exit 2
+  fi
+  echo "=== $id" >>"$log"
+  if run_tests >>"$log" 2>&1; then
+    result="MISSED"
+    missed=$((missed + 1))
+  else
+    # The first failing step: a build, a test case, or else a ctest test.
+    result=$(sed -n "/^=== $id\$/,\$p" "$log" |
+      grep -m1 -oE 'FAILED: [^ ]+|\[  FAILED  \] [A-Za-z0-9_./]+|[0-9]+ - [a-z_0-9]+ \(Failed\)' ||
+      true)
+    result=${result:-failed}
+    caught=$((caught + 1))
+  fi
+  restore
+  printf '%-10s %s\n' "$id" "$result"
+  printf '| %s | %s | %s |\n' "$id" "$what" "$result" >>"$report"
+done < <(parse)
+echo "caught $caught, missed $missed (table in $report, output in $log)"
