@@ -75,7 +75,7 @@ echo "---"
 # reports the whole of it.
 exit_line=$(grep -a 'exit code' viewer.txt | tr -d '\r' || true)
 [ -n "$exit_line" ] || { echo "the trace viewer failed (status $status):"; cat viewer.txt; exit 1; }
-echo "Exit code of Perinax.exe, which is msiexec's: ${exit_line#perinax-trace: exit code }"
+echo "Exit code of Perinax.exe, the setup program's (here msiexec's): ${exit_line#perinax-trace: exit code }"
 
 show_key() {  # KEY VIEW: the key's values, or that it is not there
   local values
