@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Creates a fresh Wine prefix for one test run: make-wine-prefix.sh DIR win64|win32
+# Creates a fresh Wine prefix for one test run, with Windows' own verb for a .msi
+# (set-msi-verb.sh): make-wine-prefix.sh DIR win64|win32
 set -euo pipefail
 . "$(dirname "$0")/wine-env.sh"
 prefix=$1
@@ -14,3 +15,5 @@ wineboot -i
 # wineboot returns before the prefix is fully written; wait for its server.
 wineserver -w
 test -f "$prefix/system.reg" || { echo "make-wine-prefix: $prefix was not created" >&2; exit 1; }
+"$(dirname "$0")/set-msi-verb.sh"
+wineserver -w

@@ -67,6 +67,8 @@ add_subdirectory(tests/windows)
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/CMakeLists.txt)
   add_subdirectory(tools)
 endif()
+add_subdirectory(examples)
+add_dependencies(perinax_windows_tests perinax-demo-msi)
 
 # Perinax.exe as a file: PE32 GUI program, ASLR and DEP, version resource,
 # manifest; its imports and load configuration. Run natively, not under Wine.

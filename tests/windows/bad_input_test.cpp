@@ -246,7 +246,13 @@ TEST_F(PerinaxBadInput, Settings) {
        .phase = win64 ? L"SOFTWARE\\PerinaxBad\\twice\\Wow6432Node\\x" : L"",
        .landing = win64 ? L"$K\\Wow6432Node\\x" : wine::Wide(twice),
        .view = win64 ? DWORD{RRF_SUBKEY_WOW6432KEY} : 0},
-      path(L"lower", L"SOFTWARE\\wow6432node\\PerinaxBad\\lower"),
+      // Not recognised, so written in the 64-bit view as it stands, which is the 32-bit storage.
+      {.label = L"lower",
+       .ini = Section("Default", "setup.exe", "1", "v", "SOFTWARE\\wow6432node\\PerinaxBad\\lower"),
+       .landing = win64 ? L"$K" : L"SOFTWARE\\wow6432node\\PerinaxBad\\lower",
+       .view = win64 ? DWORD{RRF_SUBKEY_WOW6432KEY} : 0},
+      // An empty value name (the key present, nothing after "=") names the key's default value.
+      {.label = L"empty name", .ini = Section("Default", "setup.exe", "1", ""), .name = L""},
   };
   for (const Case& c : cases) Check(c);
 }
