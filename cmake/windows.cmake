@@ -33,8 +33,13 @@ target_link_options(Perinax PRIVATE -municode -mwindows -nostartfiles -nodefault
   -Wl,-e,_PerinaxEntry@0 -s -Wl,--gc-sections -Wl,--dynamicbase -Wl,--nxcompat
   -Wl,--no-insert-timestamp)
 perinax_fence_program(Perinax)
+# The version resource and the manifest carry the project's version.
+set(version_dir ${CMAKE_BINARY_DIR}/version)
+configure_file(${CMAKE_SOURCE_DIR}/app/perinax_version.h.in ${version_dir}/perinax_version.h @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/app/perinax.manifest.in ${version_dir}/perinax.manifest @ONLY)
+target_include_directories(Perinax PRIVATE ${version_dir})
 set_source_files_properties(${CMAKE_SOURCE_DIR}/app/perinax.rc PROPERTIES
-  OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/app/perinax.manifest)
+  OBJECT_DEPENDS "${version_dir}/perinax.manifest;${version_dir}/perinax_version.h")
 
 # Wine prefixes, made once per test run and shared by every Windows test.
 set(PERINAX_WINE_ROOT ${CMAKE_BINARY_DIR}/wine)
@@ -72,7 +77,7 @@ endif()
 # manifest; its imports and load configuration. Run natively, not under Wine.
 add_test(NAME perinax_exe_check
          COMMAND ${CMAKE_SOURCE_DIR}/tests/binary/check-perinax-exe.sh $<TARGET_FILE:Perinax>
-                 ${CMAKE_OBJDUMP} ${CMAKE_RC_COMPILER})
+                 ${CMAKE_OBJDUMP} ${CMAKE_RC_COMPILER} ${PROJECT_VERSION})
 set_tests_properties(perinax_exe_check PROPERTIES TIMEOUT 60)
 add_test(NAME perinax_exe_dll_fence
          COMMAND ${CMAKE_SOURCE_DIR}/tests/binary/check-dll-fence.sh $<TARGET_FILE:Perinax>
