@@ -90,5 +90,17 @@ add_test(NAME explainer_dll_fence
          COMMAND ${CMAKE_SOURCE_DIR}/tests/binary/check-dll-fence.sh $<TARGET_FILE:perinax-explain>
                  ${CMAKE_OBJDUMP} msvcrt.dll)
 
+# The release package (scripts/make-package.sh): the same bytes from a second
+# clean build, signed and checked against a throwaway root, and the signed
+# programs run under Wine.
+add_test(NAME package_reproducible_check
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/binary/check-package-reproducible.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(package_reproducible_check PROPERTIES TIMEOUT 600)
+add_test(NAME package_signing_check
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/binary/check-package-signing.sh ${CMAKE_BINARY_DIR}
+                 ${CMAKE_OBJDUMP} ${CMAKE_RC_COMPILER} ${PROJECT_VERSION})
+set_tests_properties(package_signing_check PROPERTIES
+  FIXTURES_REQUIRED wine_win64 ENVIRONMENT "WINEPREFIX=${PERINAX_WINE_ROOT}/win64" TIMEOUT 300)
+
 # The benchmark's floor programs (bench/run.sh); not part of the tests.
 add_subdirectory(bench)
