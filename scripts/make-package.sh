@@ -22,8 +22,9 @@ fail() {
   exit 1
 }
 
-[ $# -eq 2 ] && [ -f "$1/CMakeCache.txt" ] ||
+if [ $# -ne 2 ] || [ ! -f "$1/CMakeCache.txt" ]; then
   fail "usage: $0 BUILD_DIR DIST_DIR  (BUILD_DIR is a configured Windows build)"
+fi
 build=$(cd "$1" && pwd)
 mkdir -p "$2"
 dist=$(cd "$2" && pwd)
