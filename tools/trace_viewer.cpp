@@ -120,7 +120,8 @@ class LogFile {
     file_ = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file_ != INVALID_HANDLE_VALUE) return true;
-    WriteError(L"cannot open the log " + path + L": " + SystemErrorText(GetLastError()) +
+    const DWORD error = GetLastError();
+    WriteError(L"cannot open the log " + path + L": " + SystemErrorText(error) +
                L"; running without it");
     return false;
   }
@@ -132,7 +133,8 @@ class LogFile {
     const LogTime time{now.wYear,   now.wMonth,  now.wDay,         now.wHour,
                        now.wMinute, now.wSecond, now.wMilliseconds};
     if (WriteBytes(file_, FormatLogLine(time, processId, Utf8(text)))) return;
-    WriteError(L"cannot write the log " + path_ + L": " + SystemErrorText(GetLastError()) +
+    const DWORD error = GetLastError();
+    WriteError(L"cannot write the log " + path_ + L": " + SystemErrorText(error) +
                L"; going on without it");
     Close();
   }
@@ -227,7 +229,8 @@ DWORD DebugUntilExit(const Sinks& sinks) {
   for (;;) {
     DEBUG_EVENT event{};
     if (!waitForDebugEvent(&event, INFINITE)) {
-      Report(sinks.log, L"WaitForDebugEvent failed: " + SystemErrorText(GetLastError()));
+      const DWORD error = GetLastError();
+      Report(sinks.log, L"WaitForDebugEvent failed: " + SystemErrorText(error));
       return kStartFailedExitCode;
     }
     DWORD status = DBG_CONTINUE;
@@ -346,7 +349,8 @@ int wmain() {
   PROCESS_INFORMATION info{};
   if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS,
                       nullptr, nullptr, &startup, &info)) {
-    Report(log, L"cannot start " + program + L": " + SystemErrorText(GetLastError()));
+    const DWORD error = GetLastError();
+    Report(log, L"cannot start " + program + L": " + SystemErrorText(error));
     CloseIfValid(dllLog);
     return kStartFailedExitCode;
   }
