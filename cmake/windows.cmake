@@ -33,8 +33,13 @@ target_link_options(Perinax PRIVATE -municode -mwindows -nostartfiles -nodefault
   -Wl,-e,_PerinaxEntry@0 -s -Wl,--gc-sections -Wl,--dynamicbase -Wl,--nxcompat
   -Wl,--no-insert-timestamp)
 perinax_fence_program(Perinax)
+# The version resource and the manifest carry the project's version.
+set(version_dir ${CMAKE_BINARY_DIR}/version)
+configure_file(${CMAKE_SOURCE_DIR}/app/perinax_version.h.in ${version_dir}/perinax_version.h @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/app/perinax.manifest.in ${version_dir}/perinax.manifest @ONLY)
+target_include_directories(Perinax PRIVATE ${version_dir})
 set_source_files_properties(${CMAKE_SOURCE_DIR}/app/perinax.rc PROPERTIES
-  OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/app/perinax.manifest)
+  OBJECT_DEPENDS "${version_dir}/perinax.manifest;${version_dir}/perinax_version.h")
 
 # Wine prefixes, made once per test run and shared by every Windows test.
 set(PERINAX_WINE_ROOT ${CMAKE_BINARY_DIR}/wine)
@@ -74,7 +79,7 @@ add_dependencies(perinax_windows_tests perinax-demo-msi)
 # manifest; its imports and load configuration. Run natively, not under Wine.
 add_test(NAME perinax_exe_check
          COMMAND ${CMAKE_SOURCE_DIR}/tests/binary/check-perinax-exe.sh $<TARGET_FILE:Perinax>
-                 ${CMAKE_OBJDUMP} ${CMAKE_RC_COMPILER})
+                 ${CMAKE_OBJDUMP} ${CMAKE_RC_COMPILER} ${PROJECT_VERSION})
 set_tests_properties(perinax_exe_check PROPERTIES TIMEOUT 60)
 add_test(NAME perinax_exe_dll_fence
          COMMAND ${CMAKE_SOURCE_DIR}/tests/binary/check-dll-fence.sh $<TARGET_FILE:Perinax>
@@ -86,6 +91,18 @@ add_test(NAME trace_viewer_dll_fence
 add_test(NAME explainer_dll_fence
          COMMAND ${CMAKE_SOURCE_DIR}/tests/binary/check-dll-fence.sh $<TARGET_FILE:perinax-explain>
                  ${CMAKE_OBJDUMP} msvcrt.dll)
+
+# The release package (scripts/make-package.sh): the same bytes from a second
+# clean build, signed and checked against a throwaway root, and the signed
+# programs run under Wine.
+add_test(NAME package_reproducible_check
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/binary/check-package-reproducible.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(package_reproducible_check PROPERTIES TIMEOUT 600)
+add_test(NAME package_signing_check
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/binary/check-package-signing.sh ${CMAKE_BINARY_DIR}
+                 ${CMAKE_OBJDUMP} ${CMAKE_RC_COMPILER} ${PROJECT_VERSION})
+set_tests_properties(package_signing_check PROPERTIES
+  FIXTURES_REQUIRED wine_win64 ENVIRONMENT "WINEPREFIX=${PERINAX_WINE_ROOT}/win64" TIMEOUT 300)
 
 # The benchmark's floor programs (bench/run.sh); not part of the tests.
 add_subdirectory(bench)

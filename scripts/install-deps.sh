@@ -8,7 +8,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-tidy cppcheck
           googletest libgtest-dev nlohmann-json3-dev g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
-          wine wine32 wine64 wixl)
+          wine wine32 wine64 wixl
+          zip osslsigncode openssl)
 
 # What Wine's 32-bit processes need where the kernel cannot run them: qemu-user
 # 10 (Debian 12's own 7.2 hangs Wine), and a 32-bit compiler for the preload

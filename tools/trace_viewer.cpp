@@ -9,16 +9,26 @@
 // handed to CreateProcessW as it stands, so the program sees exactly that
 // command line.
 //
+//   --log FILE    also appends every line to FILE (UTF-8), each with a time
+//                 stamp and the id of the process that sent it, and ends with
+//                 the exit code: a record of an unattended run, for which a
+//                 deployment tool starts the viewer in Perinax's place.
 //   --dlls FILE   also writes the full path of every DLL the program loads to
 //                 FILE, one a line (UTF-8): what the DLL fence tests read.
+//
+// It is a GUI-subsystem program: started without a console, as deployment tools
+// start programs, it opens no window; it writes to the standard handles it was
+// given, and to none when it was given none.
 
 #include <windows.h>
 
 #include <cwchar>
 #include <string>
+#include <utility>
 
 #include "app/command_line.h"
 #include "common/dll_fence_win32.h"
+#include "tools/trace_log.h"
 
 namespace {
 
@@ -29,16 +39,26 @@ constexpr int kStartFailedExitCode = 127;
 // Longest debug string copied out of the program; a longer one is cut.
 constexpr DWORD kMaxDebugStringBytes = 1 << 16;
 
-// Writes the text as UTF-8 to a file or pipe.
-void WriteUtf8(HANDLE file, const std::wstring& text) {
+std::string Utf8(const std::wstring& text) {
   const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                         nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return;
+  if (bytes <= 0) return {};
   std::string utf8(static_cast<std::size_t>(bytes), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), bytes,
                       nullptr, nullptr);
+  return utf8;
+}
+
+// Writes the bytes whole; false when the file took fewer.
+bool WriteBytes(HANDLE file, const std::string& bytes) {
   DWORD written = 0;
-  WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+  return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
+// Writes the text as UTF-8 to a file or pipe.
+void WriteUtf8(HANDLE file, const std::wstring& text) {
+  static_cast<void>(WriteBytes(file, Utf8(text)));
 }
 
 // A standard stream that takes whole lines: UTF-16 into a console, UTF-8 into a
@@ -66,8 +86,80 @@ class Output {
   bool console_ = false;
 };
 
-void WriteError(const wchar_t* text) {
-  Output(STD_ERROR_HANDLE).WriteLine(std::wstring(L"perinax-trace: ") + text);
+void WriteError(const std::wstring& text) {
+  Output(STD_ERROR_HANDLE).WriteLine(L"perinax-trace: " + text);
+}
+
+// The system's text for an error code, with the code: "Access is denied. (error 5)".
+std::wstring SystemErrorText(DWORD error) {
+  wchar_t* buffer = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring text(buffer != nullptr ? buffer : L"", buffer != nullptr ? length : 0);
+  LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+    text.pop_back();
+  if (text.empty()) text = L"Unknown error.";
+  return text + L" (error " + std::to_wstring(error) + L")";
+}
+
+// The log file of --log, appended to. One that cannot be opened or written is
+// reported once on standard error and otherwise passed over: the run matters
+// more than its record.
+class LogFile {
+ public:
+  LogFile() = default;
+  LogFile(const LogFile&) = delete;
+  LogFile& operator=(const LogFile&) = delete;
+  ~LogFile() { Close(); }
+
+  [[nodiscard]] bool Open(const std::wstring& path) {
+    path_ = path;
+    // Appends are atomic, so runs that share one log never mix within a line.
+    file_ = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file_ != INVALID_HANDLE_VALUE) return true;
+    const DWORD error = GetLastError();
+    WriteError(L"cannot open the log " + path + L": " + SystemErrorText(error) +
+               L"; running without it");
+    return false;
+  }
+
+  void WriteLine(DWORD processId, const std::wstring& text) {
+    if (file_ == INVALID_HANDLE_VALUE) return;
+    SYSTEMTIME now{};
+    GetSystemTime(&now);
+    const LogTime time{now.wYear,   now.wMonth,  now.wDay,         now.wHour,
+                       now.wMinute, now.wSecond, now.wMilliseconds};
+    if (WriteBytes(file_, FormatLogLine(time, processId, Utf8(text)))) return;
+    const DWORD error = GetLastError();
+    WriteError(L"cannot write the log " + path_ + L": " + SystemErrorText(error) +
+               L"; going on without it");
+    Close();
+  }
+
+ private:
+  void Close() {
+    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+    file_ = INVALID_HANDLE_VALUE;
+  }
+
+  std::wstring path_;
+  HANDLE file_ = INVALID_HANDLE_VALUE;
+};
+
+// Where each line of the run goes.
+struct Sinks {
+  Output& out;
+  LogFile& log;
+  HANDLE dllLog;
+};
+
+// The viewer's own line, on standard error and in the log.
+void Report(LogFile& log, const std::wstring& text) {
+  WriteError(text);
+  log.WriteLine(GetCurrentProcessId(), L"perinax-trace: " + text);
 }
 
 // Copies one debug string out of the debugged program. The string arrives as
@@ -130,14 +222,15 @@ WaitForDebugEventFn DebugEventWaiter() {
 }
 
 // Runs the debug loop until the program ends; returns its exit code.
-DWORD DebugUntilExit(Output& out, HANDLE dllLog) {
+DWORD DebugUntilExit(const Sinks& sinks) {
   const WaitForDebugEventFn waitForDebugEvent = DebugEventWaiter();
   HANDLE process = nullptr;
   bool initialBreakpointSeen = false;
   for (;;) {
     DEBUG_EVENT event{};
     if (!waitForDebugEvent(&event, INFINITE)) {
-      WriteError(L"WaitForDebugEvent failed");
+      const DWORD error = GetLastError();
+      Report(sinks.log, L"WaitForDebugEvent failed: " + SystemErrorText(error));
       return kStartFailedExitCode;
     }
     DWORD status = DBG_CONTINUE;
@@ -149,13 +242,16 @@ DWORD DebugUntilExit(Output& out, HANDLE dllLog) {
         CloseIfValid(event.u.CreateProcessInfo.hFile);
         break;
       case LOAD_DLL_DEBUG_EVENT:
-        if (dllLog != INVALID_HANDLE_VALUE)
-          WriteUtf8(dllLog, DllPath(event.u.LoadDll.hFile) + L"\n");
+        if (sinks.dllLog != INVALID_HANDLE_VALUE)
+          WriteUtf8(sinks.dllLog, DllPath(event.u.LoadDll.hFile) + L"\n");
         CloseIfValid(event.u.LoadDll.hFile);
         break;
-      case OUTPUT_DEBUG_STRING_EVENT:
-        out.WriteLine(ReadDebugString(process, event.u.DebugString));
+      case OUTPUT_DEBUG_STRING_EVENT: {
+        const std::wstring line = ReadDebugString(process, event.u.DebugString);
+        sinks.out.WriteLine(line);
+        sinks.log.WriteLine(event.dwProcessId, line);
         break;
+      }
       case EXCEPTION_DEBUG_EVENT: {
         const DWORD code = event.u.Exception.ExceptionRecord.ExceptionCode;
         // The loader's breakpoint when the program starts is the debugger's
@@ -197,6 +293,22 @@ std::wstring TakeOption(const wchar_t*& text, std::wstring_view name) {
   return word;
 }
 
+// The program's name, the first word of the command line, without its quotes.
+std::wstring ProgramName(const wchar_t* commandLine) {
+  std::wstring name(commandLine, ArgumentText(commandLine));
+  while (!name.empty() && (name.back() == L' ' || name.back() == L'\t')) name.pop_back();
+  std::erase(name, L'"');
+  return name;
+}
+
+constexpr wchar_t kUsage[] =
+    L"usage: perinax-trace.exe [--log FILE] [--dlls FILE] PROGRAM [ARGUMENTS...]\n"
+    L"Runs PROGRAM (Perinax.exe) with ARGUMENTS, prints each line it sends to the debugger\n"
+    L"output on standard output, and exits with PROGRAM's exit code.\n"
+    L"  --log FILE   also appends each line to FILE (UTF-8) with a time stamp and the process\n"
+    L"               id, and the exit code at the end: for unattended runs\n"
+    L"  --dlls FILE  writes the path of every DLL that PROGRAM loads to FILE";
+
 }  // namespace
 
 int wmain() {
@@ -204,10 +316,26 @@ int wmain() {
   // anyone may have put there: no DLL of theirs is loaded into it.
   static_cast<void>(FenceDllSearchPath());
   const wchar_t* commandLine = ArgumentText(GetCommandLineW());
-  const std::wstring dllLogName = TakeOption(commandLine, L"--dlls");
-  if (*commandLine == L'\0') {
-    WriteError(L"usage: perinax-trace.exe [--dlls FILE] PROGRAM [ARGUMENTS...]");
+  std::wstring logName;
+  std::wstring dllLogName;
+  for (bool taken = true; taken;) {
+    std::wstring word = TakeOption(commandLine, L"--log");
+    taken = !word.empty();
+    if (taken) logName = std::move(word);
+    word = TakeOption(commandLine, L"--dlls");
+    if (!word.empty()) {
+      dllLogName = std::move(word);
+      taken = true;
+    }
+  }
+  if (*commandLine == L'\0' || *commandLine == L'-') {
+    WriteError(kUsage);
     return kUsageExitCode;
+  }
+  const std::wstring program = ProgramName(commandLine);
+  LogFile log;
+  if (!logName.empty() && log.Open(logName)) {
+    log.WriteLine(GetCurrentProcessId(), std::wstring(L"perinax-trace: running ") + commandLine);
   }
   const HANDLE dllLog = dllLogName.empty()
                             ? INVALID_HANDLE_VALUE
@@ -221,13 +349,13 @@ int wmain() {
   PROCESS_INFORMATION info{};
   if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS,
                       nullptr, nullptr, &startup, &info)) {
-    wchar_t text[64];
-    std::swprintf(text, 64, L"cannot start the program (error %lu)", GetLastError());
-    WriteError(text);
+    const DWORD error = GetLastError();
+    Report(log, L"cannot start " + program + L": " + SystemErrorText(error));
+    CloseIfValid(dllLog);
     return kStartFailedExitCode;
   }
   Output out(STD_OUTPUT_HANDLE);
-  const DWORD exitCode = DebugUntilExit(out, dllLog);
+  const DWORD exitCode = DebugUntilExit({out, log, dllLog});
   CloseIfValid(dllLog);
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
@@ -235,6 +363,6 @@ int wmain() {
   // whole code is also reported, apart from the trace.
   wchar_t text[64];
   std::swprintf(text, 64, L"exit code %lu (0x%08lx)", exitCode, exitCode);
-  WriteError(text);
+  Report(log, text);
   return static_cast<int>(exitCode);
 }

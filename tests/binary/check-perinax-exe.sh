@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Checks the built Perinax.exe without running it:
-#   check-perinax-exe.sh PERINAX_EXE OBJDUMP WINDRES
+#   check-perinax-exe.sh PERINAX_EXE OBJDUMP WINDRES VERSION
 # a 32-bit x86 GUI program with ASLR and DEP, no time stamp, a version
-# resource of 1.0.0.2 and an asInvoker manifest. Its imports and load
+# resource of VERSION (1.0.0.2) and an asInvoker manifest. Its imports and load
 # configuration are checked by check-dll-fence.sh.
 set -euo pipefail
 exe=$1
 objdump=$2
 windres=$3
+version=$4
+commas=${version//./, }
+version_re=${version//./\\.}
 
 failures=0
 check() {
@@ -35,10 +38,11 @@ check "DYNAMIC_BASE (0x40) in DllCharacteristics $flags" test $((16#$flags & 0x4
 check "NX_COMPAT (0x100) in DllCharacteristics $flags" test $((16#$flags & 0x100)) -ne 0
 check "relocations kept for ASLR" has '^Entry 5 [0-9a-f]+ [0-9a-f]*[1-9a-f][0-9a-f]* Base Relocation' "$headers"
 
-check "FILEVERSION 1.0.0.2" has 'FILEVERSION 1, 0, 0, 2' "$resources"
-check "PRODUCTVERSION 1.0.0.2" has 'PRODUCTVERSION 1, 0, 0, 2' "$resources"
-check "FileVersion text" has 'VALUE "FileVersion", "1\.0\.0\.2"' "$resources"
-check "ProductVersion text" has 'VALUE "ProductVersion", "1\.0\.0\.2"' "$resources"
+check "FILEVERSION $version" has "FILEVERSION $commas\$" "$resources"
+check "PRODUCTVERSION $version" has "PRODUCTVERSION $commas\$" "$resources"
+check "FileVersion text" has "VALUE \"FileVersion\", \"$version_re\"" "$resources"
+check "ProductVersion text" has "VALUE \"ProductVersion\", \"$version_re\"" "$resources"
+check "manifest version" has "assemblyIdentity type=\"\"win32\"\" name=\"\"Perinax\"\" version=\"\"$version_re\"\"" "$resources"
 check "OriginalFilename" has 'VALUE "OriginalFilename", "Perinax\.exe"' "$resources"
 check "InternalName" has 'VALUE "InternalName", "Perinax"' "$resources"
 check "FileDescription" has 'VALUE "FileDescription", "[^"]+"' "$resources"
