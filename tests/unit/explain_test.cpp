@@ -18,10 +18,9 @@ namespace {
 std::string Section(const std::string& name, const std::string& path = "SOFTWARE\\V",
                     const std::string& value = "1", const std::string& setup = "setup.exe") {
   std::string text = "[" + name + "]\nSetupFile=" + setup + "\n";
-  for (const char* bits : {"32", "64"}) {
-    text += std::string("RegPath") + bits + "KeyPath=" + path + "\nRegPath" + bits +
-            "KeyName=N\nRegPath" + bits + "KeyValue=" + value + "\n";
-  }
+  for (const std::string bits : {"32", "64"})
+    text += "RegPath" + bits + "KeyPath=" + path + "\nRegPath" + bits + "KeyName=N\nRegPath" +
+            bits + "KeyValue=" + value + "\n";
   return text;
 }
 
