@@ -35,7 +35,7 @@ TEST(LoadINIFile, TracesEveryStageInOrder) {
           "[win8.1]\nRegPath64KeyPath=S\\81\nRegPath64KeyName=N\nRegPath64KeyValue=81\n");
     }
     FakeOsProbe probe;
-    probe.instances = {{version}};
+    probe.versions = {version};
     probe.architecture = architecture;
     probe.results[0] = ini ? 0 : HResult(0x80010106);
     FakeRegistry registry;

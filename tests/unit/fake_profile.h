@@ -9,22 +9,22 @@
 #include "settings/profile_api.h"
 
 // A current directory (empty: unreadable) and an INI text read as Windows reads it, whatever
-// the path; the directory and key reads are recorded as "Name(argument, ...)".
+// the path; the key reads are recorded as "GetString(section, key, size, file)".
 class FakeProfile final : public ProfileApi {
  public:
   std::wstring currentDirectory = L"C:\\Setup";
-  std::optional<int> accessResult;  // else 0 with a file, 2 (ENOENT) without
+  std::optional<std::uint32_t> directoryResult;  // else as GetCurrentDirectoryW
+  std::optional<int> accessResult;               // else 0 with a file, 2 (ENOENT) without
   std::vector<std::wstring> calls;
 
   void SetIniText(std::string_view bytes) { ini_ = IniReader::FromBytes(bytes); }
 
   // As GetCurrentDirectoryW: too small a buffer is left alone and the size needed returned.
   std::uint32_t ReadCurrentDirectory(std::uint32_t size, wchar_t* buffer) override {
-    calls.push_back(L"GetCurrentDirectory(" + std::to_wstring(size) + L")");
     const auto length = static_cast<std::uint32_t>(currentDirectory.size());
     if (length + 1 > size) return length + 1;
     buffer[currentDirectory.copy(buffer, length)] = L'\0';
-    return length;
+    return directoryResult.value_or(length);
   }
   int AccessFile(const wchar_t*) override { return accessResult.value_or(ini_.exists() ? 0 : 2); }
   std::uint32_t GetSectionNames(wchar_t* buffer, std::uint32_t size, const wchar_t*) override {

@@ -29,39 +29,38 @@ TEST(GetOSVersion, EachFailingStepTracesItsLineAndLetsGoOfWhatItHeld) {
     EXPECT_EQ(GetOSVersion(probe, trace), kOSProbeFailed);
     EXPECT_EQ(Joined(trace.lines), line);
     EXPECT_EQ(Joined(probe.calls), calls + after);  // no Uninit after a failed Init
-    EXPECT_TRUE(probe.AllReleased());
+    EXPECT_EQ(probe.held, 0);
   }
 }
 
 // S_FALSE and RPC_E_TOO_LATE are no failures; whatever the outcome, all is let go in order.
 TEST(GetOSVersion, PacksTheLastInstancesVersionWithTheArchitecture) {
-  using Instances = std::vector<FakeOsProbe::Instance>;
-  const std::tuple<Instances, std::uint16_t, OSVersionCode, std::wstring> rows[] = {
-      {{{L"6.1.7601"}}, 9, 0x06010009, L""},
-      {{{L"6.1.7601"}, {L"6.2.9200"}, {L"6.3.9600"}}, 0, 0x06030000, L""},
-      {{{L"10.0.19045"}}, 9, 0x10000009, L""},    // major 0x10, not 10
-      {{{L"6.2.9200"}}, 0x109, 0x06020009, L""},  // only the low byte of the architecture
-      {{{L"..6..1.."}}, 0, 0x06010000, L""},  // leading dots skipped, a run of dots separates once
+  const std::tuple<std::vector<std::wstring>, std::uint16_t, OSVersionCode, std::wstring> rows[] = {
+      {{L"6.1.7601"}, 9, 0x06010009, L""},
+      {{L"6.1.7601", L"6.2.9200", L"6.3.9600"}, 0, 0x06030000, L""},
+      {{L"10.0.19045"}, 9, 0x10000009, L""},    // major 0x10, not 10
+      {{L"6.2.9200"}, 0x109, 0x06020009, L""},  // only the low byte of the architecture
+      {{L"..6..1.."}, 0, 0x06010000, L""},  // leading dots skipped, a run of dots separates once
       {{}, 9, kOSProbeFailed, L"Query for operating system returned no instance."},
-      {{{L"6.1.7601", false}}, 9, kOSProbeFailed, L"Failed to get the operating system version."},
-      {{{L"6"}}, 9, kOSProbeFailed, L"Unexpected operating system version 6"},
-      {{{L"..6.."}}, 9, kOSProbeFailed, L"Unexpected operating system version ..6.."},
+      {{L"?"}, 9, kOSProbeFailed, L"Failed to get the operating system version."},
+      {{L"6"}, 9, kOSProbeFailed, L"Unexpected operating system version 6"},
+      {{L"..6.."}, 9, kOSProbeFailed, L"Unexpected operating system version ..6.."},
   };
   for (const auto& row : rows) {
-    const auto& [instances, architecture, code, line] = row;
+    const auto& [versions, architecture, code, line] = row;
     SCOPED_TRACE(&row - rows);
     FakeOsProbe probe;
     probe.results[0] = 1;
     probe.results[1] = HResult(0x80010119);
-    probe.instances = instances;
+    probe.versions = versions;
     probe.architecture = architecture;
     RecordingTrace trace;
     EXPECT_EQ(GetOSVersion(probe, trace), code);
     EXPECT_EQ(Joined(trace.lines), line);
     const std::string last =
-        instances.empty() ? "" : "|-instance" + std::to_string(instances.size() - 1);
+        versions.empty() ? "" : "|-instance" + std::to_string(versions.size() - 1);
     const std::string end = "|-services|-locator|-enumerator" + last + "|Uninit";
     EXPECT_TRUE(Joined(probe.calls).ends_with(end)) << Joined(probe.calls);
-    EXPECT_TRUE(probe.AllReleased());
+    EXPECT_EQ(probe.held, 0);
   }
 }
