@@ -6,13 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "wine_support.h"
 
 namespace {
 
 const std::wstring kPackageKey = L"SOFTWARE\\Perinax\\DemoPackage";  // the package's own value
 const std::wstring kVerbKey = L"Msi.Package\\shell\\Open\\command";
-const std::wstring kEnd = L"-----LoadINIFile file end-----\n";
+const std::wstring kEnd = L"-----LoadINIFile file end-----";
 constexpr DWORD kFailed = 1603;  // ERROR_INSTALL_FAILURE
 
 struct Start {
@@ -52,7 +54,7 @@ void SetVerb(const std::wstring& command) {
 
 void Check(const Start& start) {
   SCOPED_TRACE(wine::Narrow(start.label));
-  const wine::TempFolder folder(L"perinax installer " + std::wstring(start.label));
+  const wine::TempFolder folder(L"perinax installer");
   CopyFileW((wine::kBuildDir + L"/examples/perinax-demo.msi").c_str(),
             (folder / L"perinax-demo.msi").c_str(), FALSE);
   // The script writes its %* into the current directory, which is Perinax's, not its own folder.
@@ -60,38 +62,28 @@ void Check(const Start& start) {
   wine::WriteBytes(folder / L"scripts\\setup.cmd", "@>received.txt echo %*\r\n@exit /b 5\r\n");
   wine::WriteBytes(folder / L"Perinax.ini",
                    "[Default]\r\nSetupFile=" + wine::Narrow(start.setupFile) +
-                       "\r\nRegPath32KeyPath=SOFTWARE\\PerinaxInstaller"
-                       "\r\nRegPath32KeyName=v\r\nRegPath32KeyValue=1"
-                       "\r\nRegPath64KeyPath=SOFTWARE\\PerinaxInstaller"
-                       "\r\nRegPath64KeyName=v\r\nRegPath64KeyValue=1\r\n");
-  // A package that is installed already would only be repaired: each run starts without it.
-  wine::Run(L"msiexec.exe /x \"" + (folder / L"perinax-demo.msi") + L"\" /qn", folder.path(),
-            folder / L"uninstall.txt");
-  ASSERT_FALSE(Greeting());
-
+                       "\r\nRegPath32KeyPath=\r\nRegPath64KeyPath=\r\n");
   const std::wstring windowsVerb = Verb();
   if (start.verb) SetVerb(start.verb);
-  EXPECT_EQ(wine::Run(L"\"" + wine::kBuildDir + L"/tools/perinax-trace.exe\" \"" + wine::kBuildDir +
-                          L"/Perinax.exe\" " + start.args,
-                      folder.path(), folder / L"trace.txt"),
-            start.code);
+  const wine::Traced run = wine::RunTraced(folder.path, start.args);
   if (start.verb) SetVerb(windowsVerb);
 
-  std::wstring expected = L"Setup CMD " + start.args + L"\n";
-  expected += expected;
+  EXPECT_EQ(run.code, start.code);
+  std::vector<std::wstring> expected = {L"Setup CMD " + start.args, L"Setup CMD " + start.args};
   if (start.started) {
-    expected += L"CreateProcess\nWaitForSingleObject\nExit Code " +
-                std::to_wstring(int(start.code)) + L"\n";
+    expected.insert(expected.end(), {L"CreateProcess", L"WaitForSingleObject",
+                                     L"Exit Code " + std::to_wstring(int(start.code))});
   }
-  const std::wstring trace = wine::Wide(wine::ReadBytes(folder / L"trace.txt").value_or(""));
-  ASSERT_NE(trace.find(kEnd), std::wstring::npos) << wine::Narrow(trace);
-  EXPECT_EQ(trace.substr(trace.find(kEnd) + kEnd.size()), expected);
+  const auto end = std::find(run.trace.begin(), run.trace.end(), kEnd);
+  ASSERT_NE(end, run.trace.end());
+  EXPECT_EQ(std::vector(end + 1, run.trace.end()), expected);
   EXPECT_EQ(Greeting(), start.greeting);
   EXPECT_EQ(wine::ReadBytes(folder / L"received.txt"), start.received);
-
-  wine::Run(L"msiexec.exe /x \"" + (folder / L"perinax-demo.msi") + L"\" /qn", folder.path(),
-            folder / L"uninstall.txt");
-  wine::RemoveMachineKey(L"SOFTWARE\\PerinaxInstaller");
+  // The next run must install afresh, not repair.
+  if (Greeting()) {
+    wine::Run(L"msiexec.exe /x \"" + (folder / L"perinax-demo.msi") + L"\" /qn", folder.path,
+              folder / L"uninstall.txt");
+  }
 }
 
 }  // namespace

@@ -7,11 +7,11 @@ TEST(GetOSVersionUnderWine, ReportsEachWindowsVersionWithTheNativeArchitecture) 
   const wine::TempFolder folder(L"perinax-osprobe");
   for (const auto& version : {wine::kVista, wine::kWin7, wine::kWin8, wine::kWin81, wine::kWin10}) {
     SCOPED_TRACE(version.wineName);
-    const std::wstring exe = folder / (L"osprobe_" + std::wstring(version.wineName) + L".exe");
+    const std::wstring name = L"osprobe_" + std::wstring(version.wineName) + L".exe";
     ASSERT_TRUE(CopyFileW((wine::kBuildDir + L"/tests/windows/helpers/osprobe.exe").c_str(),
-                          exe.c_str(), FALSE));
-    const wine::WineVersionFor setting(exe.substr(folder.path().size() + 1), version.wineName);
-    EXPECT_EQ(wine::Run(exe, folder.path(), folder / L"out.txt"),
+                          (folder / name).c_str(), FALSE));
+    const wine::UserSetting shown(wine::kAppDefaults + name, L"Version", version.wineName);
+    EXPECT_EQ(wine::Run(folder / name, folder.path, folder / L"out.txt"),
               version.versionHalf << 16 | (wine::IsWin64Prefix() ? 9 : 0));
   }
 }
