@@ -18,15 +18,8 @@ const wchar_t* const kLoadedByName[] = {
     L"profapi.dll", L"sspicli.dll",   L"shcore.dll"};
 
 std::wstring Lower(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(towlower(c));
-  return text;
+  return _wcslwr(text.data());
 }
-
-struct RecordedRun {
-  DWORD exitCode;
-  std::vector<std::wstring> trace;  // the viewer's standard output
-  std::vector<std::wstring> dlls;   // the full path of every DLL loaded
-};
 
 }  // namespace
 
@@ -35,38 +28,42 @@ TEST(DllFence, NoDllPlantedInTheFolderIsLoadedAndTheRunIsUnchanged) {
   const wine::TempFolder media(L"perinax fence media");
   const wine::TempFolder scratch(L"perinax fence scratch");
   const std::wstring key = L"SOFTWARE\\PerinaxFence";
-  ASSERT_TRUE(CopyFileW((wine::kBuildDir + L"/Perinax.exe").c_str(),
-                        (media / L"Perinax.exe").c_str(), FALSE));
-  ASSERT_TRUE(CopyFileW((wine::kBuildDir + L"/tools/perinax-trace.exe").c_str(),
-                        (media / L"perinax-trace.exe").c_str(), FALSE));
-  ASSERT_TRUE(CopyFileW((wine::kBuildDir + L"/tools/perinax-demo-setup.exe").c_str(),
-                        (scratch / L"setup.exe").c_str(), FALSE));
-  std::string ini = "[Default]\r\nSetupFile=" + wine::Narrow(scratch / L"setup.exe") + "\r\n";
-  for (const char* bits : {"32", "64"}) {
-    ini += std::string("RegPath") + bits + "KeyPath=" + wine::Narrow(key) + "\r\nRegPath" + bits +
-           "KeyName=Fence\r\nRegPath" + bits + "KeyValue=9\r\n";
+  for (const auto& [from, to] : {std::pair(L"/Perinax.exe", media / L"Perinax.exe"),
+                                 {L"/tools/perinax-trace.exe", media / L"perinax-trace.exe"},
+                                 {L"/tools/perinax-demo-setup.exe", scratch / L"setup.exe"}}) {
+    ASSERT_TRUE(CopyFileW((wine::kBuildDir + from).c_str(), to.c_str(), FALSE));
   }
-  wine::WriteBytes(media / L"Perinax.ini", ini);
+  wine::WriteBytes(media / L"Perinax.ini",
+                   "[Default]\r\nSetupFile=" + wine::Narrow(scratch / L"setup.exe") +
+                       "\r\nRegPath32KeyPath=SOFTWARE\\PerinaxFence\r\nRegPath32KeyName=Fence"
+                       "\r\nRegPath32KeyValue=9\r\nRegPath64KeyPath=SOFTWARE\\PerinaxFence"
+                       "\r\nRegPath64KeyName=Fence\r\nRegPath64KeyValue=9\r\n");
   const wine::UserSetting shown(wine::kAppDefaults + L"Perinax.exe", L"Version", L"win10");
-  const std::wstring perinax = L"\"" + (media / L"Perinax.exe") + L"\" /exitcode=7";
-  const std::wstring viewer = L"\"" + (media / L"perinax-trace.exe") + L"\" " + perinax;
+  const std::wstring perinax = media / L"Perinax.exe", viewer = media / L"perinax-trace.exe";
+  const std::wstring dlls = scratch / L"dlls.txt";
 
-  // Runs the command line under the build's viewer, which records the DLLs that the program it
-  // starts loads, from the folder; without the key, so that each run traces "create".
-  const auto run = [&](const std::wstring& commandLine) {
+  // Runs the program under the build's viewer, which records the DLLs that the program it starts
+  // loads (their names join those to plant), from the folder; without the key, so that each run
+  // traces "create".
+  std::set<std::wstring> names(std::begin(kLoadedByName), std::end(kLoadedByName));
+  const auto run = [&](const std::wstring& program) {
     wine::RemoveMachineKey(key);
-    const DWORD code = wine::Run(L"\"" + wine::kBuildDir + L"/tools/perinax-trace.exe\" --dlls \"" +
-                                     (scratch / L"dlls.txt") + L"\" " + commandLine,
-                                 media.path, scratch / L"trace.txt");
+    const std::wstring args =
+        program == viewer ? L"\"" + perinax + L"\" /exitcode=7" : L"/exitcode=7";
+    const wine::Traced traced =
+        wine::RunTraced(media.path, args, program, L"--dlls \"" + dlls + L"\" ");
+    EXPECT_EQ(traced.code, 7u);
     EXPECT_EQ(wine::MachineDword(key, L"Fence", wine::IsWin64Prefix() ? RRF_SUBKEY_WOW6464KEY : 0),
               std::optional<DWORD>(9));
-    return RecordedRun{code, wine::Lines(wine::Wide(*wine::ReadBytes(scratch / L"trace.txt"))),
-                       wine::Lines(wine::Wide(*wine::ReadBytes(scratch / L"dlls.txt")))};
+    const std::vector<std::wstring> loaded = wine::Lines(dlls);
+    for (const std::wstring& dll : loaded)
+      names.insert(Lower(dll.substr(dll.find_last_of(L"\\/") + 1)));
+    return std::pair(traced.trace, loaded);
   };
   // The DLLs loaded from the folder, and the marker files that planted ones left there.
-  const auto fromFolder = [&](const RecordedRun& run) {
+  const auto fromFolder = [&](const std::vector<std::wstring>& loaded) {
     std::vector<std::wstring> found;
-    for (const std::wstring& dll : run.dlls) {
+    for (const std::wstring& dll : loaded) {
       if (Lower(dll).find(Lower(media.path + L"\\")) != std::wstring::npos) found.push_back(dll);
     }
     for (const auto& entry : std::filesystem::directory_iterator(wine::Long(media.path))) {
@@ -74,21 +71,13 @@ TEST(DllFence, NoDllPlantedInTheFolderIsLoadedAndTheRunIsUnchanged) {
     }
     return found;
   };
-  const RecordedRun clean = run(perinax);
-  const RecordedRun cleanViewer = run(viewer);
-  ASSERT_EQ(clean.exitCode, 7u);
-  ASSERT_EQ(cleanViewer.exitCode, 7u);
-  ASSERT_FALSE(clean.dlls.empty());
-  EXPECT_EQ(fromFolder(clean), std::vector<std::wstring>{});
+  // The trace and the DLLs loaded, of each program, before any DLL is planted.
+  const auto [clean, cleanDlls] = run(perinax);
+  const std::vector<std::wstring> cleanViewer = run(viewer).first;
+  ASSERT_FALSE(cleanDlls.empty());
 
   // One planted copy under every name either program loaded, and every name the shell and COM
   // load by name.
-  std::set<std::wstring> names(std::begin(kLoadedByName), std::end(kLoadedByName));
-  for (const RecordedRun* recorded : {&clean, &cleanViewer}) {
-    for (const std::wstring& dll : recorded->dlls) {
-      names.insert(Lower(dll.substr(dll.find_last_of(L"\\/") + 1)));
-    }
-  }
   const std::wstring plantedDll = wine::kBuildDir + L"/tests/windows/helpers/planted.dll";
   for (const std::wstring& name : names) {
     EXPECT_TRUE(CopyFileW(plantedDll.c_str(), (media / name).c_str(), FALSE)) << wine::Narrow(name);
@@ -96,10 +85,9 @@ TEST(DllFence, NoDllPlantedInTheFolderIsLoadedAndTheRunIsUnchanged) {
 
   for (const bool throughViewer : {false, true}) {
     SCOPED_TRACE(throughViewer ? "perinax-trace.exe in the folder" : "Perinax.exe");
-    const RecordedRun planted = run(throughViewer ? viewer : perinax);
-    EXPECT_EQ(planted.exitCode, 7u);
-    EXPECT_EQ(planted.trace, (throughViewer ? cleanViewer : clean).trace);
-    EXPECT_EQ(fromFolder(planted), std::vector<std::wstring>{});
+    const auto [trace, loaded] = run(throughViewer ? viewer : perinax);
+    EXPECT_EQ(trace, throughViewer ? cleanViewer : clean);
+    EXPECT_EQ(fromFolder(loaded), std::vector<std::wstring>{});
   }
   wine::RemoveMachineKey(key);
 }

@@ -1,8 +1,7 @@
-// Our INI reader against the system's readers, as Perinax's profile binding calls them: every
-// result and character must agree. Where
-// Wine and Windows differ the host tests pin Windows instead: keys before any section, empty
-// brackets, ';' lines, '[S' and ']]', the UTF-8 mark, blanks around names in a call, the
-// 16-bit value length, quotes taken off a value (Wine clears the next character too).
+// Our INI reader against the system's, called through Perinax's profile binding: every result and
+// character must agree. Where Wine and Windows differ the host tests pin Windows: keys before any
+// section, empty brackets, ';' lines, '[S' and ']]', the UTF-8 mark, blanks around names in a
+// call, the 16-bit value length, quotes taken off a value (Wine clears the next character too).
 
 #include <gtest/gtest.h>
 
@@ -67,11 +66,11 @@ TEST(IniReaderDifferential, ReadsEveryCorpusFileAsTheSystemDoes) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(profile.AccessFile(file.c_str()), bytes ? 0 : 2);
     for (DWORD size = 0; size <= 4096; size += size < 32 ? 1 : 4064) {
-      const auto ours = [&](wchar_t* out) { return reader.SectionNames(out, size); };
-      const auto system = [&](wchar_t* out) {
-        return profile.GetSectionNames(out, size, file.c_str());
-      };
-      EXPECT_EQ(Outcome(size, ours), Outcome(size, system)) << "section names, size " << size;
+      EXPECT_EQ(
+          Outcome(size, [&](wchar_t* out) { return reader.SectionNames(out, size); }),
+          Outcome(size,
+                  [&](wchar_t* out) { return profile.GetSectionNames(out, size, file.c_str()); }))
+          << "section names, size " << size;
     }
     for (const auto& [section, key] : queries) {
       for (const wchar_t* text : {L"Unknow", L"dflt  ", static_cast<const wchar_t*>(nullptr)}) {

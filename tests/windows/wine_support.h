@@ -25,9 +25,9 @@ inline bool IsWin64Prefix() {
   return arch != nullptr && std::string(arch) == "win64";
 }
 
-// The \\?\ form, so that paths of any length can be made and removed.
+// The \\?\ form (which takes backslashes only), so that paths of any length can be used.
 inline std::filesystem::path Long(const std::wstring& path) {
-  return L"\\\\?\\" + path;
+  return std::filesystem::path(L"\\\\?\\" + path).make_preferred();
 }
 
 inline std::wstring Wide(const std::string& text, UINT codePage = CP_UTF8) {
@@ -61,8 +61,6 @@ struct TempFolder {
     std::filesystem::remove_all(Long(path), ignored);
     std::filesystem::create_directories(Long(path), ignored);
   }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
   ~TempFolder() { std::filesystem::remove_all(Long(path), ignored); }
   std::wstring operator/(const std::wstring& name) const { return path + L"\\" + name; }
 
@@ -76,14 +74,10 @@ struct UserSetting {
   UserSetting(std::wstring key, std::wstring name, const std::wstring& text)
       : UserSetting(std::move(key), std::move(name), REG_SZ, text.c_str(),
                     DWORD((text.size() + 1) * sizeof(wchar_t))) {}
-  UserSetting(std::wstring key, std::wstring name, DWORD number)
-      : UserSetting(std::move(key), std::move(name), REG_DWORD, &number, sizeof(number)) {}
   UserSetting(std::wstring key, std::wstring name, DWORD type, const void* data, DWORD size)
       : key(std::move(key)), name(std::move(name)) {
     RegSetKeyValueW(HKEY_CURRENT_USER, this->key.c_str(), this->name.c_str(), type, data, size);
   }
-  UserSetting(const UserSetting&) = delete;
-  UserSetting& operator=(const UserSetting&) = delete;
   ~UserSetting() { RegDeleteKeyValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str()); }
 
   std::wstring key, name;
@@ -91,20 +85,12 @@ struct UserSetting {
 
 inline const std::wstring kAppDefaults = L"Software\\Wine\\AppDefaults\\";
 
-// The Windows versions Wine can show, packed as the launcher packs them.
-struct WindowsVersion {
-  const wchar_t* wineName;
-  std::uint32_t versionHalf;
-};
-inline constexpr WindowsVersion kVista{L"vista", 0x0600}, kWin7{L"win7", 0x0601},
-    kWin8{L"win8", 0x0602}, kWin81{L"win81", 0x0603}, kWin10{L"win10", 0x1000};
-
 // Removes a key below HKEY_LOCAL_MACHINE, with all its subkeys, from both views.
 inline void RemoveMachineKey(const std::wstring& path) {
+  if (path.empty()) return;  // that would be all of HKLM
   for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS | view, &key) ==
-        ERROR_SUCCESS) {
+    if (!RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS | view, &key)) {
       RegDeleteTreeW(key, nullptr);
       RegCloseKey(key);
     }
@@ -154,10 +140,10 @@ inline DWORD Run(std::wstring commandLine, const std::wstring& folder, const std
   return code;
 }
 
-// A text's lines, without their line ends.
-inline std::vector<std::wstring> Lines(const std::wstring& text) {
+// A UTF-8 file's lines, without their line ends.
+inline std::vector<std::wstring> Lines(const std::wstring& file) {
   std::vector<std::wstring> lines;
-  std::wistringstream stream(text);
+  std::wistringstream stream(Wide(ReadBytes(file).value_or("")));
   for (std::wstring line; std::getline(stream, line);) {
     if (!line.empty() && line.back() == L'\r') line.pop_back();
     lines.push_back(line);
@@ -165,19 +151,21 @@ inline std::vector<std::wstring> Lines(const std::wstring& text) {
   return lines;
 }
 
-// Runs a program (Perinax.exe, by default the build's) with the argument text under the trace
-// viewer, from a folder: its exit code and the lines the viewer printed.
+// Runs a program (Perinax.exe, by default the build's) with the argument text under the build's
+// trace viewer (given its options, such as --dlls FILE), from a folder: its exit code and the
+// lines the viewer printed.
 struct Traced {
   DWORD code;
   std::vector<std::wstring> trace;
 };
 inline Traced RunTraced(const std::wstring& folder, const std::wstring& args,
-                        const std::wstring& program = kBuildDir + L"/Perinax.exe") {
+                        const std::wstring& program = kBuildDir + L"/Perinax.exe",
+                        const std::wstring& options = L"") {
   const std::wstring output = (std::filesystem::temp_directory_path() / L"trace.txt").wstring();
-  const DWORD code = Run(L"\"" + kBuildDir + L"/tools/perinax-trace.exe\" \"" + program + L"\"" +
-                             (args.empty() ? L"" : L" ") + args,
+  const DWORD code = Run(L"\"" + kBuildDir + L"/tools/perinax-trace.exe\" " + options + L"\"" +
+                             program + L"\"" + (args.empty() ? L"" : L" ") + args,
                          folder, output);
-  return {code, Lines(Wide(ReadBytes(output).value_or("")))};
+  return {code, Lines(output)};
 }
 
 }  // namespace wine
