@@ -39,8 +39,8 @@ TEST(DllFence, NoDllPlantedInTheFolderIsLoadedAndTheRunIsUnchanged) {
                        "\r\nRegPath32KeyValue=9\r\nRegPath64KeyPath=SOFTWARE\\PerinaxFence"
                        "\r\nRegPath64KeyName=Fence\r\nRegPath64KeyValue=9\r\n");
   const wine::UserSetting shown(wine::kAppDefaults + L"Perinax.exe", L"Version", L"win10");
-  const std::wstring perinax = media / L"Perinax.exe", viewer = media / L"perinax-trace.exe";
-  const std::wstring dlls = scratch / L"dlls.txt";
+  const std::wstring perinax = media / L"Perinax.exe", viewer = media / L"perinax-trace.exe",
+                     dlls = scratch / L"dlls.txt";
 
   // Runs the program under the build's viewer, which records the DLLs that the program it starts
   // loads (their names join those to plant), from the folder; without the key, so that each run
