@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <set>
-#include <sstream>
 
 #include "wine_support.h"
 
@@ -19,55 +18,7 @@ const wchar_t* const kLoadedByName[] = {
     L"profapi.dll", L"sspicli.dll",   L"shcore.dll"};
 
 std::wstring Lower(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(towlower(c));
-  return text;
-}
-
-std::vector<std::wstring> Lines(const std::wstring& file) {
-  std::vector<std::wstring> lines;
-  std::wistringstream stream(wine::Wide(wine::ReadBytes(file).value_or("")));
-  for (std::wstring line; std::getline(stream, line);) {
-    if (!line.empty() && line.back() == L'\r') line.pop_back();
-    if (!line.empty()) lines.push_back(line);
-  }
-  return lines;
-}
-
-struct RecordedRun {
-  DWORD exitCode;
-  std::vector<std::wstring> trace;  // the viewer's standard output
-  std::vector<std::wstring> dlls;   // the full path of every DLL loaded
-};
-
-// Runs the command line under the trace viewer of the build, recording the DLLs loaded by the
-// program it starts (not by the viewer itself), from the folder.
-RecordedRun RunRecorded(const std::wstring& commandLine, const wine::TempFolder& folder,
-                        const std::wstring& scratch) {
-  const std::wstring dlls = scratch + L"\\dlls.txt";
-  RecordedRun run;
-  run.exitCode = wine::Run(L"\"" + wine::kBuildDir + L"/tools/perinax-trace.exe\" --dlls \"" +
-                               dlls + L"\" " + commandLine,
-                           folder.path(), scratch + L"\\trace.txt");
-  run.trace = Lines(scratch + L"\\trace.txt");
-  run.dlls = Lines(dlls);
-  return run;
-}
-
-std::wstring BaseName(const std::wstring& path) {
-  return Lower(path.substr(path.find_last_of(L"\\/") + 1));
-}
-
-// The DLLs loaded from the folder, and the marker files that planted ones left.
-std::vector<std::wstring> FromFolder(const RecordedRun& run, const wine::TempFolder& folder) {
-  std::vector<std::wstring> found;
-  const std::wstring prefix = Lower(folder.path() + L"\\");
-  for (const std::wstring& dll : run.dlls) {
-    if (Lower(dll).find(prefix) != std::wstring::npos) found.push_back(dll);
-  }
-  for (const auto& entry : std::filesystem::directory_iterator(wine::Long(folder.path()))) {
-    if (entry.path().extension() == L".loaded") found.push_back(entry.path().wstring());
-  }
-  return found;
+  return _wcslwr(text.data());
 }
 
 }  // namespace
@@ -77,44 +28,56 @@ TEST(DllFence, NoDllPlantedInTheFolderIsLoadedAndTheRunIsUnchanged) {
   const wine::TempFolder media(L"perinax fence media");
   const wine::TempFolder scratch(L"perinax fence scratch");
   const std::wstring key = L"SOFTWARE\\PerinaxFence";
-  wine::RemoveMachineKey(key);
-  ASSERT_TRUE(CopyFileW((wine::kBuildDir + L"/Perinax.exe").c_str(),
-                        (media / L"Perinax.exe").c_str(), FALSE));
-  ASSERT_TRUE(CopyFileW((wine::kBuildDir + L"/tools/perinax-trace.exe").c_str(),
-                        (media / L"perinax-trace.exe").c_str(), FALSE));
-  ASSERT_TRUE(CopyFileW((wine::kBuildDir + L"/tools/perinax-demo-setup.exe").c_str(),
-                        (scratch / L"setup.exe").c_str(), FALSE));
-  std::string ini = "[Default]\r\nSetupFile=" + wine::Narrow(scratch / L"setup.exe") + "\r\n";
-  for (const char* bits : {"32", "64"}) {
-    ini += std::string("RegPath") + bits + "KeyPath=" + wine::Narrow(key) + "\r\nRegPath" + bits +
-           "KeyName=Fence\r\nRegPath" + bits + "KeyValue=9\r\n";
+  for (const auto& [from, to] : {std::pair(L"/Perinax.exe", media / L"Perinax.exe"),
+                                 {L"/tools/perinax-trace.exe", media / L"perinax-trace.exe"},
+                                 {L"/tools/perinax-demo-setup.exe", scratch / L"setup.exe"}}) {
+    ASSERT_TRUE(CopyFileW((wine::kBuildDir + from).c_str(), to.c_str(), FALSE));
   }
-  wine::WriteBytes(media / L"Perinax.ini", ini);
-  const wine::WineVersionFor version(L"Perinax.exe", L"win10");
-  const std::wstring perinax = L"\"" + (media / L"Perinax.exe") + L"\" /exitcode=7";
-  const std::wstring viewer = L"\"" + (media / L"perinax-trace.exe") + L"\" " + perinax;
+  wine::WriteBytes(media / L"Perinax.ini",
+                   "[Default]\r\nSetupFile=" + wine::Narrow(scratch / L"setup.exe") +
+                       "\r\nRegPath32KeyPath=SOFTWARE\\PerinaxFence\r\nRegPath32KeyName=Fence"
+                       "\r\nRegPath32KeyValue=9\r\nRegPath64KeyPath=SOFTWARE\\PerinaxFence"
+                       "\r\nRegPath64KeyName=Fence\r\nRegPath64KeyValue=9\r\n");
+  const wine::UserSetting shown(wine::kAppDefaults + L"Perinax.exe", L"Version", L"win10");
+  const std::wstring perinax = media / L"Perinax.exe", viewer = media / L"perinax-trace.exe",
+                     dlls = scratch / L"dlls.txt";
 
-  // Each run starts without the key, so that each traces "create", and without markers.
-  const auto run = [&](const std::wstring& commandLine) {
+  // Runs the program under the build's viewer, which records the DLLs that the program it starts
+  // loads (their names join those to plant), from the folder; without the key, so that each run
+  // traces "create".
+  std::set<std::wstring> names(std::begin(kLoadedByName), std::end(kLoadedByName));
+  const auto run = [&](const std::wstring& program) {
     wine::RemoveMachineKey(key);
-    for (const auto& entry : std::filesystem::directory_iterator(wine::Long(media.path()))) {
-      if (entry.path().extension() == L".loaded") std::filesystem::remove(entry.path());
-    }
-    return RunRecorded(commandLine, media, scratch.path());
+    const std::wstring args =
+        program == viewer ? L"\"" + perinax + L"\" /exitcode=7" : L"/exitcode=7";
+    const wine::Traced traced =
+        wine::RunTraced(media.path, args, program, L"--dlls \"" + dlls + L"\" ");
+    EXPECT_EQ(traced.code, 7u);
+    EXPECT_EQ(wine::MachineDword(key, L"Fence", wine::IsWin64Prefix() ? RRF_SUBKEY_WOW6464KEY : 0),
+              std::optional<DWORD>(9));
+    const std::vector<std::wstring> loaded = wine::Lines(dlls);
+    for (const std::wstring& dll : loaded)
+      names.insert(Lower(dll.substr(dll.find_last_of(L"\\/") + 1)));
+    return std::pair(traced.trace, loaded);
   };
-  const RecordedRun clean = run(perinax);
-  const RecordedRun cleanViewer = run(viewer);
-  ASSERT_EQ(clean.exitCode, 7u);
-  ASSERT_EQ(cleanViewer.exitCode, 7u);
-  ASSERT_FALSE(clean.dlls.empty());
-  EXPECT_EQ(FromFolder(clean, media), std::vector<std::wstring>{});
+  // The DLLs loaded from the folder, and the marker files that planted ones left there.
+  const auto fromFolder = [&](const std::vector<std::wstring>& loaded) {
+    std::vector<std::wstring> found;
+    for (const std::wstring& dll : loaded) {
+      if (Lower(dll).find(Lower(media.path + L"\\")) != std::wstring::npos) found.push_back(dll);
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(wine::Long(media.path))) {
+      if (entry.path().extension() == L".loaded") found.push_back(entry.path().wstring());
+    }
+    return found;
+  };
+  // The trace and the DLLs loaded, of each program, before any DLL is planted.
+  const auto [clean, cleanDlls] = run(perinax);
+  const std::vector<std::wstring> cleanViewer = run(viewer).first;
+  ASSERT_FALSE(cleanDlls.empty());
 
   // One planted copy under every name either program loaded, and every name the shell and COM
   // load by name.
-  std::set<std::wstring> names(std::begin(kLoadedByName), std::end(kLoadedByName));
-  for (const RecordedRun* run : {&clean, &cleanViewer}) {
-    for (const std::wstring& dll : run->dlls) names.insert(BaseName(dll));
-  }
   const std::wstring plantedDll = wine::kBuildDir + L"/tests/windows/helpers/planted.dll";
   for (const std::wstring& name : names) {
     EXPECT_TRUE(CopyFileW(plantedDll.c_str(), (media / name).c_str(), FALSE)) << wine::Narrow(name);
@@ -122,12 +85,9 @@ TEST(DllFence, NoDllPlantedInTheFolderIsLoadedAndTheRunIsUnchanged) {
 
   for (const bool throughViewer : {false, true}) {
     SCOPED_TRACE(throughViewer ? "perinax-trace.exe in the folder" : "Perinax.exe");
-    const RecordedRun planted = run(throughViewer ? viewer : perinax);
-    EXPECT_EQ(planted.exitCode, 7u);
-    EXPECT_EQ(planted.trace, (throughViewer ? cleanViewer : clean).trace);
-    EXPECT_EQ(FromFolder(planted, media), std::vector<std::wstring>{});
-    EXPECT_EQ(wine::MachineDword(key, L"Fence", wine::IsWin64Prefix() ? RRF_SUBKEY_WOW6464KEY : 0),
-              std::optional<DWORD>(9));
+    const auto [trace, loaded] = run(throughViewer ? viewer : perinax);
+    EXPECT_EQ(trace, throughViewer ? cleanViewer : clean);
+    EXPECT_EQ(fromFolder(loaded), std::vector<std::wstring>{});
   }
   wine::RemoveMachineKey(key);
 }

@@ -1,10 +1,10 @@
-// The real Perinax.exe under Wine starting what installer authors start: the demo's Windows
-// Installer package (built by wixl from examples/perinax-demo.wxs) with /qn and a property, the
-// same package failing its launch condition, msiexec.exe found on the PATH, and a .cmd script in
-// a subfolder. Each run's trace after the configuration phase, its exit code, and what the
-// package installed or the script received.
+// The real Perinax.exe under Wine starting what installer authors start: the demo's package (from
+// examples/perinax-demo.wxs) with a property and refused, msiexec.exe on the PATH, a .cmd script.
+// Each run's trace after the configuration phase, its exit code, what was installed or received.
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "wine_support.h"
 
@@ -12,8 +12,7 @@ namespace {
 
 const std::wstring kPackageKey = L"SOFTWARE\\Perinax\\DemoPackage";  // the package's own value
 const std::wstring kVerbKey = L"Msi.Package\\shell\\Open\\command";
-const std::wstring kEnd = L"-----LoadINIFile file end-----\n";
-constexpr DWORD kFailed = 1603;  // ERROR_INSTALL_FAILURE
+const std::wstring kEnd = L"-----LoadINIFile file end-----";
 
 struct Start {
   const wchar_t* label;
@@ -26,72 +25,20 @@ struct Start {
   const wchar_t* verb = nullptr;           // the .msi verb for this run, when not Windows' own
 };
 
-// The value the package writes (a 32-bit package, so the 32-bit view, this process's own).
-std::optional<std::wstring> Greeting() {
+// A text value, unexpanded; the package's is in the 32-bit view, this process's own.
+std::optional<std::wstring> Text(HKEY root, const std::wstring& key, const wchar_t* name) {
   wchar_t text[512] = {};
   DWORD size = sizeof(text);
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, kPackageKey.c_str(), L"Greeting", RRF_RT_REG_SZ, nullptr,
-                   text, &size) != ERROR_SUCCESS) {
+  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
+                   nullptr, text, &size) != ERROR_SUCCESS) {
     return std::nullopt;
   }
-  return text;
-}
-
-std::wstring Verb() {
-  wchar_t text[512] = {};
-  DWORD size = sizeof(text);
-  RegGetValueW(HKEY_CLASSES_ROOT, kVerbKey.c_str(), nullptr,
-               RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, text, &size);
   return text;
 }
 
 void SetVerb(const std::wstring& command) {
   RegSetKeyValueW(HKEY_CLASSES_ROOT, kVerbKey.c_str(), nullptr, REG_EXPAND_SZ, command.c_str(),
                   DWORD((command.size() + 1) * sizeof(wchar_t)));
-}
-
-void Check(const Start& start) {
-  SCOPED_TRACE(wine::Narrow(start.label));
-  const wine::TempFolder folder(L"perinax installer " + std::wstring(start.label));
-  CopyFileW((wine::kBuildDir + L"/examples/perinax-demo.msi").c_str(),
-            (folder / L"perinax-demo.msi").c_str(), FALSE);
-  // The script writes its %* into the current directory, which is Perinax's, not its own folder.
-  CreateDirectoryW((folder / L"scripts").c_str(), nullptr);
-  wine::WriteBytes(folder / L"scripts\\setup.cmd", "@>received.txt echo %*\r\n@exit /b 5\r\n");
-  wine::WriteBytes(folder / L"Perinax.ini",
-                   "[Default]\r\nSetupFile=" + wine::Narrow(start.setupFile) +
-                       "\r\nRegPath32KeyPath=SOFTWARE\\PerinaxInstaller"
-                       "\r\nRegPath32KeyName=v\r\nRegPath32KeyValue=1"
-                       "\r\nRegPath64KeyPath=SOFTWARE\\PerinaxInstaller"
-                       "\r\nRegPath64KeyName=v\r\nRegPath64KeyValue=1\r\n");
-  // A package that is installed already would only be repaired: each run starts without it.
-  wine::Run(L"msiexec.exe /x \"" + (folder / L"perinax-demo.msi") + L"\" /qn", folder.path(),
-            folder / L"uninstall.txt");
-  ASSERT_FALSE(Greeting());
-
-  const std::wstring windowsVerb = Verb();
-  if (start.verb) SetVerb(start.verb);
-  EXPECT_EQ(wine::Run(L"\"" + wine::kBuildDir + L"/tools/perinax-trace.exe\" \"" + wine::kBuildDir +
-                          L"/Perinax.exe\" " + start.args,
-                      folder.path(), folder / L"trace.txt"),
-            start.code);
-  if (start.verb) SetVerb(windowsVerb);
-
-  std::wstring expected = L"Setup CMD " + start.args + L"\n";
-  expected += expected;
-  if (start.started) {
-    expected += L"CreateProcess\nWaitForSingleObject\nExit Code " +
-                std::to_wstring(int(start.code)) + L"\n";
-  }
-  const std::wstring trace = wine::Wide(wine::ReadBytes(folder / L"trace.txt").value_or(""));
-  ASSERT_NE(trace.find(kEnd), std::wstring::npos) << wine::Narrow(trace);
-  EXPECT_EQ(trace.substr(trace.find(kEnd) + kEnd.size()), expected);
-  EXPECT_EQ(Greeting(), start.greeting);
-  EXPECT_EQ(wine::ReadBytes(folder / L"received.txt"), start.received);
-
-  wine::Run(L"msiexec.exe /x \"" + (folder / L"perinax-demo.msi") + L"\" /qn", folder.path(),
-            folder / L"uninstall.txt");
-  wine::RemoveMachineKey(L"SOFTWARE\\PerinaxInstaller");
 }
 
 }  // namespace
@@ -106,18 +53,50 @@ TEST(PerinaxInstallers, StartsPackagesAndScriptsWithTheArgumentTextAndPassesThei
       {L"package", L"perinax-demo.msi", L"/qn " + path + L" /norestart", 0, true,
        L"C:\\Program Files\\Contoso\\"},
       // The launch condition fails: msiexec's own 1603, after a start and a wait.
-      {L"refused", L"perinax-demo.msi", L"/qn REFUSE=1 GREETING=x", kFailed},
+      {L"refused", L"perinax-demo.msi", L"/qn REFUSE=1 GREETING=x", 1603},
       // Nothing to start: Perinax's own 1603, with no line after the two "Setup CMD".
-      {L"missing", L"missing.msi", L"/qn", kFailed, false},
+      {L"missing", L"missing.msi", L"/qn", 1603, false},
       // Without a folder the shell also looks on the PATH; ".\" keeps it to the current directory.
       {L"on the PATH", L"msiexec.exe", L"/i perinax-demo.msi /qn GREETING=found", 0, true,
        L"found"},
-      {L"dot", L".\\msiexec.exe", L"/i perinax-demo.msi /qn GREETING=found", kFailed, false},
+      {L"dot", L".\\msiexec.exe", L"/i perinax-demo.msi /qn GREETING=found", 1603, false},
       {L"script", L"scripts\\setup.cmd", L"/quiet \"C:\\Program Files\\x\\\"  two  blanks", 5, true,
        std::nullopt, "/quiet \"C:\\Program Files\\x\\\"  two  blanks\r\n"},
       // Wine's own verb has no %*: the package installs without its parameters.
       {L"Wine's verb", L"perinax-demo.msi", L"/qn GREETING=lost", 0, true, L"(none given)",
        std::nullopt, L"C:\\windows\\system32\\msiexec.exe /i \"%1\""},
   };
-  for (const Start& start : starts) Check(start);
+  for (const Start& start : starts) {
+    SCOPED_TRACE(wine::Narrow(start.label));
+    const wine::TempFolder folder(L"perinax installer");
+    CopyFileW((wine::kBuildDir + L"/examples/perinax-demo.msi").c_str(),
+              (folder / L"perinax-demo.msi").c_str(), FALSE);
+    // The script writes its %* into the current directory, which is Perinax's, not its own folder.
+    CreateDirectoryW((folder / L"scripts").c_str(), nullptr);
+    wine::WriteBytes(folder / L"scripts\\setup.cmd", "@>received.txt echo %*\r\n@exit /b 5\r\n");
+    wine::WriteBytes(folder / L"Perinax.ini",
+                     "[Default]\r\nSetupFile=" + wine::Narrow(start.setupFile) +
+                         "\r\nRegPath32KeyPath=\r\nRegPath64KeyPath=\r\n");
+    const std::wstring windowsVerb = Text(HKEY_CLASSES_ROOT, kVerbKey, nullptr).value_or(L"");
+    if (start.verb) SetVerb(start.verb);
+    const wine::Traced run = wine::RunTraced(folder.path, start.args);
+    if (start.verb) SetVerb(windowsVerb);
+
+    EXPECT_EQ(run.code, start.code);
+    std::vector<std::wstring> expected = {L"Setup CMD " + start.args, L"Setup CMD " + start.args};
+    if (start.started) {
+      expected.insert(expected.end(), {L"CreateProcess", L"WaitForSingleObject",
+                                       L"Exit Code " + std::to_wstring(int(start.code))});
+    }
+    const auto end = std::find(run.trace.begin(), run.trace.end(), kEnd);
+    ASSERT_NE(end, run.trace.end());
+    EXPECT_EQ(std::vector(end + 1, run.trace.end()), expected);
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kPackageKey, L"Greeting"), start.greeting);
+    EXPECT_EQ(wine::ReadBytes(folder / L"received.txt"), start.received);
+    // The next run must install afresh, not repair.
+    if (Text(HKEY_LOCAL_MACHINE, kPackageKey, L"Greeting")) {
+      wine::Run(L"msiexec.exe /x \"" + (folder / L"perinax-demo.msi") + L"\" /qn", folder.path,
+                folder / L"uninstall.txt");
+    }
+  }
 }

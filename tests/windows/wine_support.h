@@ -1,16 +1,18 @@
 #pragma once
 
-// What the tests under Wine share.
+// What the tests under Wine share: files and folders, Wine's settings, the machine's registry
+// read back through a view, and running a program of the build.
 
 #include <windows.h>
 
-#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace wine {
 
@@ -22,9 +24,9 @@ inline bool IsWin64Prefix() {
   return arch != nullptr && std::string(arch) == "win64";
 }
 
-// The \\?\ form, so that paths of any length can be made and removed.
+// The \\?\ form (which takes backslashes only), so that paths of any length can be used.
 inline std::filesystem::path Long(const std::wstring& path) {
-  return L"\\\\?\\" + path;
+  return std::filesystem::path(L"\\\\?\\" + path).make_preferred();
 }
 
 inline std::wstring Wide(const std::string& text, UINT codePage = CP_UTF8) {
@@ -52,80 +54,42 @@ inline void WriteBytes(const std::wstring& path, const std::string& bytes) {
 }
 
 // A fresh folder below the temporary folder, removed with all it holds.
-class TempFolder {
- public:
+struct TempFolder {
   explicit TempFolder(const std::wstring& name)
-      : path_((std::filesystem::temp_directory_path() / name).wstring()) {
-    std::filesystem::remove_all(Long(path_), ignored_);
-    std::filesystem::create_directories(Long(path_), ignored_);
+      : path((std::filesystem::temp_directory_path() / name).wstring()) {
+    std::filesystem::remove_all(Long(path), ignored);
+    std::filesystem::create_directories(Long(path), ignored);
   }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  ~TempFolder() { std::filesystem::remove_all(Long(path_), ignored_); }
+  ~TempFolder() { std::filesystem::remove_all(Long(path), ignored); }
+  std::wstring operator/(const std::wstring& name) const { return path + L"\\" + name; }
 
-  const std::wstring& path() const { return path_; }
-  std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
-
- private:
-  std::wstring path_;
-  std::error_code ignored_;
+  std::wstring path;
+  std::error_code ignored;
 };
 
 // A value below HKEY_CURRENT_USER for as long as the object lives, such as one of Wine's settings
-// for one program (Software\Wine\AppDefaults\NAME.exe); its key goes with it once empty.
-class UserSetting {
- public:
+// for one program (Software\Wine\AppDefaults\NAME.exe, Version: the Windows version it is shown).
+struct UserSetting {
   UserSetting(std::wstring key, std::wstring name, const std::wstring& text)
       : UserSetting(std::move(key), std::move(name), REG_SZ, text.c_str(),
                     DWORD((text.size() + 1) * sizeof(wchar_t))) {}
-  UserSetting(std::wstring key, std::wstring name, DWORD number)
-      : UserSetting(std::move(key), std::move(name), REG_DWORD, &number, sizeof(number)) {}
-  UserSetting(const UserSetting&) = delete;
-  UserSetting& operator=(const UserSetting&) = delete;
-  ~UserSetting() {
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, key_.c_str(), name_.c_str());
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-    DWORD subkeys = 1, values = 1;
-    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
-                     nullptr, nullptr, nullptr);
-    RegCloseKey(key);
-    if (subkeys == 0 && values == 0) RegDeleteKeyW(HKEY_CURRENT_USER, key_.c_str());
-  }
-
- private:
   UserSetting(std::wstring key, std::wstring name, DWORD type, const void* data, DWORD size)
-      : key_(std::move(key)), name_(std::move(name)) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), name_.c_str(), type, data, size);
+      : key(std::move(key)), name(std::move(name)) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, this->key.c_str(), this->name.c_str(), type, data, size);
   }
+  ~UserSetting() { RegDeleteKeyValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str()); }
 
-  std::wstring key_;
-  std::wstring name_;
+  std::wstring key, name;
 };
 
-// Wine's per-program setting that shows the named program another Windows version.
-class WineVersionFor : public UserSetting {
- public:
-  WineVersionFor(const std::wstring& exeName, const std::wstring& version)
-      : UserSetting(L"Software\\Wine\\AppDefaults\\" + exeName, L"Version", version) {}
-};
-
-// The Windows versions Wine can show, packed as the launcher packs them, and their section.
-struct WindowsVersion {
-  const wchar_t* wineName;
-  std::uint32_t versionHalf;
-  const wchar_t* section;
-};
-inline constexpr WindowsVersion kVista{L"vista", 0x0600, nullptr}, kWin7{L"win7", 0x0601, L"win7"},
-    kWin8{L"win8", 0x0602, L"win8"}, kWin81{L"win81", 0x0603, L"win8.1"},
-    kWin10{L"win10", 0x1000, nullptr};
+inline const std::wstring kAppDefaults = L"Software\\Wine\\AppDefaults\\";
 
 // Removes a key below HKEY_LOCAL_MACHINE, with all its subkeys, from both views.
 inline void RemoveMachineKey(const std::wstring& path) {
+  if (path.empty()) return;  // that would be all of HKLM
   for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS | view, &key) ==
-        ERROR_SUCCESS) {
+    if (!RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS | view, &key)) {
       RegDeleteTreeW(key, nullptr);
       RegCloseKey(key);
     }
@@ -136,26 +100,24 @@ inline void RemoveMachineKey(const std::wstring& path) {
 // A DWORD below HKLM through a view: RRF_SUBKEY_WOW6464KEY, RRF_SUBKEY_WOW6432KEY or 0 (own).
 inline std::optional<DWORD> MachineDword(const std::wstring& path, const std::wstring& name,
                                          DWORD view) {
-  DWORD value = 0;
-  DWORD size = sizeof(value);
-  const LSTATUS status = RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), name.c_str(),
-                                      RRF_RT_REG_DWORD | view, nullptr, &value, &size);
-  return status == ERROR_SUCCESS ? std::optional(value) : std::nullopt;
+  DWORD value = 0, size = sizeof(value);
+  return RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), name.c_str(), RRF_RT_REG_DWORD | view,
+                      nullptr, &value, &size) == ERROR_SUCCESS
+             ? std::optional(value)
+             : std::nullopt;
 }
 
 // Runs a command line from a folder, standard output to a file: its exit code, or kNotRun when it
 // did not start or did not end in time (it is then ended, with every process it started).
 inline constexpr DWORD kNotRun = 0xDEADDEAD;
-inline DWORD Run(std::wstring commandLine, const std::wstring& folder, const std::wstring& output,
-                 DWORD timeoutMs = 120000) {
+inline DWORD Run(std::wstring commandLine, const std::wstring& folder, const std::wstring& output) {
   SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
   // Wine's helpers may hold the handle a moment after the program ends: share it all.
-  startup.hStdOutput = CreateFileW(output.c_str(), GENERIC_WRITE,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
-                                   CREATE_ALWAYS, 0, nullptr);
+  startup.hStdOutput =
+      CreateFileW(output.c_str(), GENERIC_WRITE, 7, &inherit, CREATE_ALWAYS, 0, nullptr);
   const HANDLE job = CreateJobObjectW(nullptr, nullptr);
   PROCESS_INFORMATION process{};
   DWORD code = kNotRun;
@@ -164,11 +126,10 @@ inline DWORD Run(std::wstring commandLine, const std::wstring& folder, const std
                      &process)) {
     AssignProcessToJobObject(job, process.hProcess);
     ResumeThread(process.hThread);
-    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) {
       GetExitCodeProcess(process.hProcess, &code);
     } else {
       TerminateJobObject(job, kNotRun);
-      TerminateProcess(process.hProcess, kNotRun);
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
@@ -176,6 +137,34 @@ inline DWORD Run(std::wstring commandLine, const std::wstring& folder, const std
   CloseHandle(job);
   CloseHandle(startup.hStdOutput);
   return code;
+}
+
+// A UTF-8 file's lines, without their line ends.
+inline std::vector<std::wstring> Lines(const std::wstring& file) {
+  std::vector<std::wstring> lines;
+  std::wistringstream stream(Wide(ReadBytes(file).value_or("")));
+  for (std::wstring line; std::getline(stream, line);) {
+    if (!line.empty() && line.back() == L'\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// Runs a program (Perinax.exe, by default the build's) with the argument text under the build's
+// trace viewer (given its options, such as --dlls FILE), from a folder: its exit code and the
+// lines the viewer printed.
+struct Traced {
+  DWORD code;
+  std::vector<std::wstring> trace;
+};
+inline Traced RunTraced(const std::wstring& folder, const std::wstring& args,
+                        const std::wstring& program = kBuildDir + L"/Perinax.exe",
+                        const std::wstring& options = L"") {
+  const std::wstring output = (std::filesystem::temp_directory_path() / L"trace.txt").wstring();
+  const DWORD code = Run(L"\"" + kBuildDir + L"/tools/perinax-trace.exe\" " + options + L"\"" +
+                             program + L"\"" + (args.empty() ? L"" : L" ") + args,
+                         folder, output);
+  return {code, Lines(output)};
 }
 
 }  // namespace wine

@@ -1,0 +1,211 @@
+// The real Perinax.exe under Wine, started under the trace viewer from the folder that holds its
+// Perinax.ini, with the demo setup program as setup.exe. Every run is checked whole: each trace
+// line, what the setup program received, its exit code, and the registry value in each view.
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <nlohmann/json.hpp>
+
+#include "wine_support.h"
+
+namespace {
+
+constexpr DWORD kFailed = 1603;  // the setup program could not be started
+const std::wstring kStart = L"-----LoadINIFile file start-----";
+const std::wstring kEnd = L"-----LoadINIFile file end-----";
+
+// Wine may pass debug strings through the ANSI code page: lines are compared after that trip.
+std::wstring Ansi(const std::vector<std::wstring>& lines) {
+  std::wstring text;
+  for (const std::wstring& line : lines) text += line + L"\n";
+  return wine::Wide(wine::Narrow(text, CP_ACP), CP_ACP);
+}
+
+// Runs Perinax.exe with the argument text from dir and checks that it traces the configuration
+// phase, then the argument text twice and, unless the start failed, the start, the wait and the
+// exit code.
+void RunAndCheck(const std::wstring& dir, std::vector<std::wstring> trace, const std::wstring& args,
+                 DWORD code) {
+  CopyFileW((wine::kBuildDir + L"/tools/perinax-demo-setup.exe").c_str(),
+            wine::Long(dir + L"\\setup.exe").c_str(), FALSE);
+  DeleteFileW(wine::Long(dir + L"\\setup-received.txt").c_str());
+  const wine::Traced run = wine::RunTraced(dir, args);
+  EXPECT_EQ(run.code, code);
+  const std::wstring setupLine = (L"Setup CMD " + args).substr(0, 259);
+  trace.insert(trace.end(), {setupLine, setupLine});
+  if (code != kFailed) {
+    trace.insert(trace.end(), {L"CreateProcess", L"WaitForSingleObject",
+                               code == STILL_ACTIVE ? L"Still running"
+                                                    : L"Exit Code " + std::to_wstring(int(code))});
+  }
+  EXPECT_EQ(Ansi(run.trace), Ansi(trace));
+  EXPECT_EQ(wine::ReadBytes(dir + L"\\setup-received.txt"),
+            code != kFailed ? std::optional(wine::Narrow(args)) : std::nullopt);
+}
+
+struct Explained {
+  const char* file;
+  const wchar_t* version;  // as Wine names it
+  std::wstring args;
+  DWORD code;
+  bool keyLeft = false;  // the row before left the key there
+};
+
+}  // namespace
+
+// perinax-explain's plan for one case (this prefix's architecture at a version Wine shows) is what
+// Perinax.exe then traces and writes. Where Wine and Windows read a file differently the explainer
+// follows Windows; such files are pinned on the host (a UTF-8 mark before a section header, keys
+// before any section, ';' lines, a missing ']').
+TEST(Perinax, TracesAndWritesAtEachVersionWhatTheExplainerPredicts) {
+  // The example, marked as UTF-8 (it starts with a comment), to start the demo setup program.
+  std::string example =
+      "\xEF\xBB\xBF" + *wine::ReadBytes(L"Z:" PERINAX_SOURCE_DIR "/examples/Perinax.ini");
+  for (auto at = example.find("perinax-demo.msi"); at != std::string::npos;
+       at = example.find("perinax-demo.msi")) {
+    example.replace(at, 16, "setup.exe");
+  }
+  const std::wstring utf16 =
+      L"\xFEFF[Default]\r\nSetupFile=\"setup.exe\"\r\nRegPath32KeyPath=SOFTWARE\\PerinaxB\\" +
+      std::wstring(240, L'L') + L"\r\nRegPath32KeyName=Gr\u00f6\u00dfe\r\nRegPath32KeyValue=7\r\n" +
+      L"  RegPath64KeyPath = 'SOFTWARE\\PerinaxB\\\u00dcn\u00efcode'\r\n"
+      L"RegPath64KeyName=\r\nRegPath64KeyValue=+8\r\n[DEFAULT]\r\nRegPath64KeyValue=9\r\n";
+  const std::map<std::string, std::string> files = {
+      {"example", example},
+      // Near misses of the version sections, repeats, and value texts and key paths that are
+      // probably mistakes; [Default] has no x64 target.
+      {"mistakes",
+       "stray=1\r\n[Win7]\r\nSetupFile=setup.exe\r\n"
+       "[win8]\r\nSetupFile=setup.exe /q\r\nRegPath32KeyPath=HKLM\\SOFTWARE\\PerinaxExplainA\r\n"
+       "RegPath32KeyName=Stage\r\nRegPath32KeyValue=0x10\r\n"
+       "RegPath64KeyPath=SOFTWARE\\wow6432node\\PerinaxExplainA\r\n"
+       "RegPath64KeyName=\"Stage ; note\"\r\nRegPath64KeyValue= 42abc\r\nRegPath64KeyValue=5\r\n"
+       "[WIN8]\r\nSetupFile=other.exe\r\n"
+       "[win8.1]\r\nsetupfile = setup.exe \r\nRegPath32KeyPath=\\SOFTWARE\\PerinaxExplainA\r\n"
+       "RegPath32KeyName=Stage\r\nRegPath32KeyValue=99999999999\r\n"
+       "RegPath64KeyPath=SOFTWARE\\Wow6432Node\\Wow6432Node\\PerinaxExplainA\r\n"
+       "RegPath64KeyName=Stage\r\nRegPath64KeyValue=-1\r\n"
+       "[Default]\r\nSetupFile=setup.exe\r\nRegPath32KeyPath=SOFTWARE\\PerinaxExplainA/Slash\r\n"
+       "RegPath32KeyName=Stage\r\nRegPath32KeyValue=-2147483649\r\n"},
+      // UTF-16LE beyond ASCII, quotes, blanks, a repeated section, a key path cut at 259
+      // characters and an empty value name (the key's default value).
+      {"unicode", std::string(reinterpret_cast<const char*>(utf16.data()), utf16.size() * 2)},
+  };
+  const Explained runs[] = {
+      {"example", L"vista", L"/S /v\"/qn REBOOT=ReallySuppress\" /exitcode=1", 1},
+      {"example", L"win7", L"a\tb  c \"d  e\" /exitcode=3010", 3010, true},
+      {"example", L"win8", L"/exitcode=0 Gr\u00fc\u00dfe \u0395\u03bb\u03bb\u03ac\u03b4\u03b1", 0},
+      {"example", L"win81", L"/exitcode=-1", 0xFFFFFFFF},
+      {"example", L"win10", L"/exitcode=259 \"C:\\Program Files\\x\"", 259},
+      {"mistakes", L"win7", L"", 0},
+      {"mistakes", L"win8", L"/q", kFailed},
+      {"mistakes", L"win81", L"/exitcode=2", 2},
+      {"unicode", L"win10", L"/exitcode=4", 4},
+  };
+  const bool win64 = wine::IsWin64Prefix();
+  for (const Explained& run : runs) {
+    const std::string caseName = wine::Narrow(run.version) + (win64 ? "-x64" : "-x86");
+    SCOPED_TRACE(std::string(run.file) + ", " + caseName);
+    const wine::TempFolder folder(L"perinax " + wine::Wide(run.file));
+    wine::WriteBytes(folder / L"Perinax.ini", files.at(run.file));
+    ASSERT_LE(wine::Run(L"\"" + wine::kBuildDir + L"/tools/perinax-explain.exe\" --json --case " +
+                            wine::Wide(caseName) + L" Perinax.ini",
+                        folder.path, folder / L"plan.json"),
+              1u);
+    const nlohmann::json plan =
+        nlohmann::json::parse(wine::ReadBytes(folder / L"plan.json").value_or("{}"))["cases"][0];
+    std::vector<std::wstring> trace;
+    for (const auto& line : plan["trace"]) {
+      trace.push_back(wine::Wide(line.get<std::string>()));
+      if (trace.back() == kEnd) break;  // the start is Perinax's own
+    }
+    const auto written = plan["registry"].is_null() ? nlohmann::json::object() : plan["registry"];
+    const std::wstring key = wine::Wide(written.value("key", "")),
+                       name = wine::Wide(written.value("name", ""));
+    const int view = win64 ? written.value("view", 0) : 0;  // 0: the only one, on x86
+    const DWORD rrf = view == 64 ? RRF_SUBKEY_WOW6464KEY : view == 32 ? RRF_SUBKEY_WOW6432KEY : 0;
+    if (!run.keyLeft) wine::RemoveMachineKey(key);
+    for (std::wstring& line : trace) {  // a key that is there already is opened
+      if (run.keyLeft && line == L"create") line = L"open";
+      if (run.keyLeft && line == L"Write VUZA Value" && !win64) line = L"win 7 Write VUZA Value";
+    }
+    const wine::UserSetting shown(wine::kAppDefaults + L"Perinax.exe", L"Version", run.version);
+    RunAndCheck(folder.path, trace, run.args, run.code);
+    if (key.empty()) continue;
+    // The value lands in the view the plan names, and only there (a path that still holds
+    // Wow6432Node\ names the 32-bit storage in either view).
+    EXPECT_EQ(wine::MachineDword(key, name, rrf), std::optional(written["value"].get<DWORD>()));
+    if (win64 && key.find(L"6432") == std::wstring::npos) {  // SOFTWARE is kept twice
+      EXPECT_FALSE(
+          wine::MachineDword(key, name, rrf ^ (RRF_SUBKEY_WOW6464KEY | RRF_SUBKEY_WOW6432KEY)));
+    }
+  }
+}
+
+// What only the platform decides: the current directory and the files in it, a document with no
+// program to open it, a crash, the longest argument text and WMI switched off. No
+// value is written, so that the trace is the same on x86 and x64.
+TEST(Perinax, EndsWithTheSetupProgramsExitCodeOrFailsWholeOnTheRealPlatform) {
+  const DWORD no = 0;
+  const wine::UserSetting noCrashDialog(L"Software\\Wine\\WineDbg", L"ShowCrashDialog", REG_DWORD,
+                                        &no, sizeof(no));
+  const wine::UserSetting shown(wine::kAppDefaults + L"Perinax.exe", L"Version", L"win7");
+  const wine::TempFolder folder(L"perinax platform");
+  const std::wstring fits = folder / std::wstring(246 - folder.path.size(), L'd');
+  const auto ini = [](const std::string& setupFile) {
+    return "[Default]\r\nSetupFile=" + setupFile + "\r\nRegPath32KeyPath=\r\nRegPath64KeyPath=\r\n";
+  };
+  struct Row {
+    const wchar_t* label;
+    std::wstring dir;                 // the current directory
+    std::optional<std::string> file;  // Perinax.ini, or none
+    std::wstring args;
+    DWORD code;
+    bool missing = false;  // the file counts as missing
+  };
+  std::wstring longest = L"/exitcode=9";
+  while (longest.size() < 32766 - 3 - (fits.size() + 10)) longest += L" \"a b\" c\u00e9";
+  longest.resize(32766 - 3 - (fits.size() + 10));  // the setup program's command line just fits
+  const Row rows[] = {
+      {L"root", L"C:\\", ini("setup.exe"), L"/exitcode=3", 3},
+      {L"fits", fits, ini("setup.exe"), L"/exitcode=7", 7},
+      // The cut path names Perinax.in, which is not read either.
+      {L"cut", fits + L"d", ini("setup.exe"), L"/q", kFailed, true},
+      {L"no file", folder.path, std::nullopt, L"/q", kFailed, true},
+      {L"INI folder", folder / L"ini", std::nullopt, L"/q", kFailed},  // holds a Perinax.ini folder
+      {L"folder", folder.path, ini("C:\\windows"), L"/q", kFailed},
+      {L"document", folder.path, ini("x.perinaxbad"), L"/q", kFailed},
+      {L"crash", folder.path, ini("setup.exe"), L"/crash", EXCEPTION_ACCESS_VIOLATION},
+      {L"longest", fits, ini(wine::Narrow(fits + L"\\setup.exe")), longest, 9},
+  };
+  for (const std::wstring& dir :
+       {fits, fits + L"d", folder / L"ini", folder / L"ini\\Perinax.ini"}) {
+    CreateDirectoryW(wine::Long(dir).c_str(), nullptr);
+  }
+  wine::WriteBytes(folder / L"x.perinaxbad", "a document of no known type");
+  wine::WriteBytes(fits + L"d\\Perinax.in", ini("setup.exe"));
+  for (const Row& row : rows) {
+    SCOPED_TRACE(wine::Narrow(row.label));
+    const std::wstring in = row.dir.back() == L'\\' ? row.dir : row.dir + L"\\";
+    if (row.file) wine::WriteBytes(in + L"Perinax.ini", *row.file);
+    std::vector<std::wstring> trace = {kStart, (row.dir + L"\\Perinax.ini").substr(0, 259)};
+    if (row.missing) trace.push_back(L"Please check the path of INI file!");
+    trace.insert(trace.end(),
+                 {L"OS version " + std::to_wstring(wine::IsWin64Prefix() ? 0x06010009 : 0x06010000),
+                  L"CheckINISection win7", L"No registry target in the INI file", kEnd});
+    RunAndCheck(row.dir, trace, row.args, row.code);
+    for (const wchar_t* name : {L"Perinax.ini", L"setup.exe", L"setup-received.txt"})
+      DeleteFileW(wine::Long(in + name).c_str());
+  }
+
+  // Without WMI (its DLL switched off) the version is unknown: Default is read.
+  const wine::UserSetting noWmi(wine::kAppDefaults + L"Perinax.exe\\DllOverrides", L"wbemprox",
+                                L"");
+  wine::WriteBytes(folder / L"Perinax.ini",
+                   "[win7]\r\nSetupFile=missing.exe\r\n" + ini("setup.exe"));
+  RunAndCheck(folder.path,
+              {kStart, folder / L"Perinax.ini",
+               L"Failed to create IWbemLocator object. hres = 0x80070005", L"OS version 255", kEnd},
+              L"/exitcode=7", 7);
+}
