@@ -34,7 +34,6 @@ TEST(ChooseINISection, TestsTheVersionSectionByItsExactName) {
   // A list longer than 4096 characters is cut to 4094; past the cut "win7" is not found.
   const std::string filler = "[" + std::string(4089, 'f') + "]\n";
   const std::tuple<OSVersionCode, std::string, const wchar_t*, std::wstring> rows[] = {
-      {0x06010009, "[Default]\n[win7]\n", L"win7", L"|CheckINISection win7"},
       {0x06010000, "[Win7]\n", L"Default", L"|CheckINISection win7"},  // unlike in the reads
       {0x06020009, "[win8]\n", L"win8", L"|CheckINISection win8"},
       {0x06030009, "[win8]\n[win8.1]\n", L"win8.1", L"|CheckINISection win8.1"},

@@ -43,10 +43,6 @@ TEST(WriteRegMarker, ArchitectureChoosesTheTargetAndEachStepIsTraced) {
            wow + L"Wow6432Node\\A|S\\Wow6432Node\\A|szRegPath S\\Wow6432Node\\A|WriteToReg|X64|"
                  L"open|Write VUZA Value",
            L"open S\\Wow6432Node\\A 0x2001f|set N=64|close|revert null"},
-          {0x06010009, kMissing, L"wow6432node\\A", L"N",
-           x64(L"wow6432node\\A") + L"|create|Write VUZA Value",
-           L"disable|open wow6432node\\A 0x2011f|create wow6432node\\A 0x2011f|set N=64|close|"
-           L"revert saved"},
           // A key path or value name missing from the INI file: no HKLM\\Unknow is made,
           // nor is the root of HKLM written, whether the path is empty or becomes so.
           {0x06010009, kExisting, L"Unknow", L"N", none, L""},
