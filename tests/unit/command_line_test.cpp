@@ -20,8 +20,4 @@ TEST(ArgumentText, SkipsTheProgramNameAndTheBlanksAfterIt) {
     SCOPED_TRACE(&row - rows);
     EXPECT_EQ(std::wstring(ArgumentText(row.commandLine)), row.argumentText);
   }
-  // The longest command line Windows hands a program: 32,767 characters.
-  const std::wstring name = L"\"C:\\Program Files\\Perinax.exe\"  ";
-  const std::wstring args = L"\"a  b\"\t" + std::wstring(32767 - name.size() - 7, L'x');
-  EXPECT_EQ(std::wstring(ArgumentText((name + args).c_str())), args);
 }
