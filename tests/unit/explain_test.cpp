@@ -124,7 +124,6 @@ TEST(ExplainOutput, EachFormSaysWhatPerinaxDoes) {
            "m_szReg64KeyPath SOFTWARE\\Wow6432Node\\V\nSOFTWARE\\V\nszRegPath SOFTWARE\\V\n"
            "WriteToReg\nX64\ncreate\nWrite VUZA Value" +
            end},
-      {trace("win7-x86"), 1, "\nOS version 100728832\nCheckINISection win7\nWriteToReg" + end},
       {trace("probe-failed"), 1, "\nFailed to pLoc->ConnectServer.\nOS version 255" + end},
       {{file},
        1,
