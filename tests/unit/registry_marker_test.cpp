@@ -8,13 +8,8 @@
 #include "fake_registry.h"
 #include "recording_trace.h"
 
-namespace {
-
-enum Key { kMissing, kExisting, kCreateFails, kSetFails };
-
-}  // namespace
-
 TEST(WriteRegMarker, ArchitectureChoosesTheTargetAndEachStepIsTraced) {
+  enum Key { kMissing, kExisting, kCreateFails, kSetFails };
   auto x64 = [](const std::wstring& path) {
     return L"m_szReg64KeyPath " + path + L"|Not find|szRegPath " + path + L"|WriteToReg|X64";
   };
