@@ -22,9 +22,8 @@ TEST(LoadINIFile, TracesEveryStageInOrder) {
        L"OS version 255",
        L""},
   };
-  for (const auto& row : rows) {
-    const auto& [version, architecture, ini, lines, calls] = row;
-    SCOPED_TRACE(&row - rows);
+  for (const auto& [version, architecture, ini, lines, calls] : rows) {
+    SCOPED_TRACE(version);
     FakeProfile profile;
     if (ini) {
       profile.SetIniText(

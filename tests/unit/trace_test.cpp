@@ -16,9 +16,8 @@ TEST(FormatTraceLine, WritesWhatFitsAndAlwaysEndsTheLine) {
       {5, L"%ls %d", 0, 0u, L"p q "},             // cut to one less than the capacity
       {1, L"%ls", 0, 0u, L""},
   };
-  for (const auto& row : rows) {
-    const auto& [capacity, format, number, hex, line] = row;
-    SCOPED_TRACE(&row - rows);
+  for (const auto& [capacity, format, number, hex, line] : rows) {
+    SCOPED_TRACE(line);
     std::wstring buffer(capacity + 1, L'#');
     EXPECT_EQ(FormatTraceLine(buffer.data(), capacity, format, L"p q", number, hex), line.size());
     EXPECT_EQ(buffer, line + L'\0' + std::wstring(capacity - line.size(), L'#'));
