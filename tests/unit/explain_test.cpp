@@ -163,7 +163,6 @@ TEST(ExplainOutput, EachFormSaysWhatPerinaxDoes) {
   EXPECT_EQ(json["file"], file);
   ASSERT_EQ(json["cases"].size(), 11u);
   nlohmann::json win81 = json["cases"][7], failed = json["cases"][10];
-  EXPECT_EQ(win81["trace"][1], file);
   EXPECT_EQ(win81["trace"].back(), "-----LoadINIFile file end-----");
   win81.erase("trace");
   failed.erase("trace");
