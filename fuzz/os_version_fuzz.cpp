@@ -37,13 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<std::wstring> parts = Components(text);
   OSVersionCode parsed = 0;
   FUZZ_CHECK(ParseOSVersionText(text.c_str(), architecture, &parsed) == (parts.size() >= 2));
-  if (parts.size() >= 2) {
-    FUZZ_CHECK(ArchitectureOf(parsed) == architecture);
-    const std::wstring both = parts[0] + parts[1];
-    if (std::all_of(both.begin(), both.end(), [](wchar_t c) { return c < 0x80; })) {
-      FUZZ_CHECK(parsed == PackOSVersionCode(ReferenceHexLong(parts[0]), ReferenceHexLong(parts[1]),
-                                             architecture));
-    }
+  if (parts.size() < 2) return 0;
+  FUZZ_CHECK(ArchitectureOf(parsed) == architecture);
+  const std::wstring both = parts[0] + parts[1];
+  if (std::all_of(both.begin(), both.end(), [](wchar_t c) { return c < 0x80; })) {
+    FUZZ_CHECK(parsed == PackOSVersionCode(ReferenceHexLong(parts[0]), ReferenceHexLong(parts[1]),
+                                           architecture));
   }
   return 0;
 }
