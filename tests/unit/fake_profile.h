@@ -14,7 +14,6 @@ class FakeProfile final : public ProfileApi {
  public:
   std::wstring currentDirectory = L"C:\\Setup";
   std::optional<std::uint32_t> directoryResult;  // else as GetCurrentDirectoryW
-  std::optional<int> accessResult;               // else 0 with a file, 2 (ENOENT) without
   std::vector<std::wstring> calls;
 
   void SetIniText(std::string_view bytes) { ini_ = IniReader::FromBytes(bytes); }
@@ -26,7 +25,7 @@ class FakeProfile final : public ProfileApi {
     buffer[currentDirectory.copy(buffer, length)] = L'\0';
     return directoryResult.value_or(length);
   }
-  int AccessFile(const wchar_t*) override { return accessResult.value_or(ini_.exists() ? 0 : 2); }
+  int AccessFile(const wchar_t*) override { return ini_.exists() ? 0 : 2; }  // 2: ENOENT
   std::uint32_t GetSectionNames(wchar_t* buffer, std::uint32_t size, const wchar_t*) override {
     return ini_.SectionNames(buffer, size);
   }

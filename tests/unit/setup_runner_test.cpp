@@ -17,7 +17,6 @@ TEST(RunSetupCmd, StartsTheSetupProgramWaitsAndReturnsItsExitCode) {
                    std::string>
       rows[] = {
           {L"/S  \"C:\\a b\"\t-x", kRuns, 0, 0, ran + L"Exit Code 0", waited},
-          {L"", kRuns, 1, 1, ran + L"Exit Code 1", waited},
           {long300.c_str(), kRuns, 0, 0, ran + L"Exit Code 0", waited},  // traced cut to 259
           {L"/q", kRuns, 259, 259, ran + L"Still running", waited},  // STILL_ACTIVE traced apart
           {L"/q", kRuns, 0xFFFFFFFF, 0xFFFFFFFF, ran + L"Exit Code -1", waited},
