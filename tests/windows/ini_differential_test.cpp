@@ -73,7 +73,7 @@ TEST(IniReaderDifferential, ReadsEveryCorpusFileAsTheSystemDoes) {
           << "section names, size " << size;
     }
     for (const auto& [section, key] : queries) {
-      for (const wchar_t* text : {L"Unknow", L"dflt  ", static_cast<const wchar_t*>(nullptr)}) {
+      for (const wchar_t* text : {L"Unknow", L"  dflt  ", static_cast<const wchar_t*>(nullptr)}) {
         for (const DWORD size : {0, 1, 2, 4, 259, 260, 301}) {
           const auto ours = [&](wchar_t* out) {
             return reader.GetString(section, key, text, out, size);

@@ -160,7 +160,10 @@ struct Traced {
 inline Traced RunTraced(const std::wstring& folder, const std::wstring& args,
                         const std::wstring& program = kBuildDir + L"/Perinax.exe",
                         const std::wstring& options = L"") {
-  const std::wstring output = (std::filesystem::temp_directory_path() / L"trace.txt").wstring();
+  // One file per test process: the tests of one prefix run at the same time.
+  const std::wstring output = (std::filesystem::temp_directory_path() /
+                               (L"trace" + std::to_wstring(GetCurrentProcessId()) + L".txt"))
+                                  .wstring();
   const DWORD code = Run(L"\"" + kBuildDir + L"/tools/perinax-trace.exe\" " + options + L"\"" +
                              program + L"\"" + (args.empty() ? L"" : L" ") + args,
                          folder, output);
