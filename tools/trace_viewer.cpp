@@ -318,14 +318,14 @@ int wmain() {
   const wchar_t* commandLine = ArgumentText(GetCommandLineW());
   std::wstring logName;
   std::wstring dllLogName;
-  for (bool taken = true; taken;) {
-    std::wstring word = TakeOption(commandLine, L"--log");
-    taken = !word.empty();
-    if (taken) logName = std::move(word);
-    word = TakeOption(commandLine, L"--dlls");
-    if (!word.empty()) {
-      dllLogName = std::move(word);
-      taken = true;
+  // The options, in either order, until the first word that is none.
+  for (;;) {
+    if (std::wstring word = TakeOption(commandLine, L"--log"); !word.empty()) {
+      logName = std::move(word);
+    } else if (std::wstring dlls = TakeOption(commandLine, L"--dlls"); !dlls.empty()) {
+      dllLogName = std::move(dlls);
+    } else {
+      break;
     }
   }
   if (*commandLine == L'\0' || *commandLine == L'-') {
