@@ -7,6 +7,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+using namespace std::string_literals;
+
 #include "recording_trace.h"
 #include "tools/explain/report.h"
 #include "tools/explain/utf.h"
@@ -51,6 +53,12 @@ TEST(ExplainWarnings, OneRowAWarning) {
   auto path = [](const std::string& p) { return Section("Default", p); };
   auto value = [](const std::string& v) { return Section("Default", "SOFTWARE\\V", v); };
   auto setup = [](const std::string& s) { return Section("Default", "SOFTWARE\\V", "1", s); };
+  auto utf16le = [](const std::string& utf8) {
+    const std::wstring text = L"\xFEFF" + Utf16FromUtf8(utf8);
+    std::string bytes;
+    for (const wchar_t c : text) bytes += {char(c & 0xFF), char(c >> 8)};
+    return bytes;
+  };
   // 17 sections of 250 characters fill the 4,096 of the list of names: [win8] is past it.
   std::string hidden, hiddenFound, many, manyFound = "no-default@1";
   for (int i = 1; i <= 17; ++i) {
@@ -69,9 +77,10 @@ TEST(ExplainWarnings, OneRowAWarning) {
       {"[Default]\nSetupFile=setup.exe\n",
        "missing-key@1|missing-key@1|missing-key@1|missing-key@1|missing-key@1|missing-key@1",
        "on vista-x64, win7-x64, win8-x64, win81-x64, win10-x64 nothing is written"},
-      {clean + "setupfile=other.exe\n", "duplicate-key@9", "first on line 2"},
+      // CRLF ends one line, CR or LF alone one each; a repeat ignores case.
+      {clean + "\r\n\rsetupfile=other.exe\n", "duplicate-key@11", "first on line 2"},
       {clean + "[default]\n", "duplicate-section@9", "first on line 1"},
-      {"a=1\n\n" + clean, "keys-before-section@1", ""},
+      {"a=1\n; c\n\nno equals\n" + clean, "keys-before-section@1", "2 lines (1 to 4)"},
       {value("0x10"), "value-number@5|value-number@8", "(16)"},
       {value("4294967296"), "value-number@5|value-number@8", "0xFFFFFFFF"},
       {path("HKLM\\SOFTWARE\\V"), "key-path@3|key-path@6", "HKLM\\HKLM\\SOFTWARE"},
@@ -84,6 +93,9 @@ TEST(ExplainWarnings, OneRowAWarning) {
       {setup("tools"), "setup-file@2", "folder"},
       {"\xEF\xBB\xBF" + clean, "encoding@1|keys-before-section@1|no-default@1", "Wine recognises"},
       {clean + "; caf\xC3\xA9\n", "encoding@9", "ANSI code page"},
+      {utf16le(clean + "; caf\xC3\xA9\n"), "", ""},
+      {"\xFE\xFF\0[\0S\0]"s, "encoding@1|keys-before-section@1|no-default@1", "big-endian"},
+      {clean + "x\0=1\n"s, "encoding@9|unknown-key@9", "NUL"},
       {Section("win7") + ";" + std::string(5000, 'x') + "\n" + clean, "", ""},
       {hidden + Section("win8") + clean, hiddenFound + "section-list@18", "win8-x86"},
       {many, manyFound, "900 more warnings of this kind from here on are left out"},
