@@ -171,17 +171,15 @@ TEST(ExplainOutput, EachFormSaysWhatPerinaxDoes) {
   }
 
   // JSON: every case, null where the version is not known, and the warnings by line.
-  const nlohmann::json json = nlohmann::json::parse(RunOn({"--json", file}).out);
+  nlohmann::json json = nlohmann::json::parse(RunOn({"--json", file}).out);
   EXPECT_EQ(json["file"], file);
   ASSERT_EQ(json["cases"].size(), 11u);
-  nlohmann::json win81 = json["cases"][7], failed = json["cases"][10];
-  EXPECT_EQ(win81["trace"].back(), "-----LoadINIFile file end-----");
-  win81.erase("trace");
-  failed.erase("trace");
-  EXPECT_EQ(win81, nlohmann::json::parse(R"({"case": "win81-x64", "windows": "6.3", "arch": "x64",
-      "section": "win8.1", "setup_file": "setup.exe",
+  EXPECT_EQ(json["cases"][7]["trace"].back(), "-----LoadINIFile file end-----");
+  for (nlohmann::json& plan : json["cases"]) plan.erase("trace");
+  EXPECT_EQ(json["cases"][7], nlohmann::json::parse(R"({"case": "win81-x64", "windows": "6.3",
+      "arch": "x64", "section": "win8.1", "setup_file": "setup.exe",
       "registry": {"view": 32, "key": "SOFTWARE\\V", "name": "N", "value": 63}})"));
-  EXPECT_EQ(failed, nlohmann::json::parse(R"({"case": "probe-failed", "windows": null,
+  EXPECT_EQ(json["cases"][10], nlohmann::json::parse(R"({"case": "probe-failed", "windows": null,
       "arch": null, "section": "Default", "setup_file": "setup.exe", "registry": null,
       "nothing_written": "the version cannot be read"})"));
   ASSERT_EQ(json["warnings"].size(), 7u);
