@@ -1,5 +1,4 @@
-// perinax-explain over files of our own: one row a warning, then what each output says, and
-// the exit codes.
+// perinax-explain over files of our own: one row a warning, then what each output says.
 
 #include <gtest/gtest.h>
 
@@ -116,8 +115,8 @@ TEST(ExplainWarnings, OneRowAWarning) {
   std::filesystem::remove_all(kFolder);
 }
 
-// Each row runs perinax-explain on its words and finds its text in what it writes (on
-// standard error when it cannot check): one case's trace up to the start, rows of the table.
+// Each row runs perinax-explain on its words and finds its text in what it writes (on standard
+// error when it cannot check, exit code 2): a case's trace up to the start, rows of the table.
 TEST(ExplainOutput, EachFormSaysWhatPerinaxDoes) {
   const std::string clean = WriteIni("clean.ini", Section("Default"));
   const std::string file = WriteIni(
