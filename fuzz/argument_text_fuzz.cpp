@@ -1,9 +1,9 @@
 #include "app/command_line.h"
 #include "fuzz_support.h"
 
-// The input is a whole command line in UTF-16LE. The argument text must lie in
-// it, after a program name that ends at the first character up to U+0020 met
-// outside double quotes, and after every separator that follows the name.
+// The input is a whole command line in UTF-16LE. The argument text must lie in it, after a program
+// name that ends at the first character up to U+0020 met outside double quotes, and after every
+// separator that follows the name.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::wstring line = WideText(data, size);
   const wchar_t* rest = ArgumentText(line.c_str());

@@ -19,9 +19,8 @@ std::array<wchar_t*, 7> Fields(SetupSettings& s) {
 
 }  // namespace
 
-// The input is the bytes of Perinax.ini, read under every section choice. The
-// length of the current directory follows the input's size, so that paths
-// near the 260-character limit come up as well.
+// The input is the bytes of Perinax.ini, read under every section choice. The length of the current
+// directory follows the input's size, so that paths near the 260-character limit come up as well.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FakeProfile profile;
   const std::size_t directoryChars = size % 300;

@@ -18,8 +18,8 @@ std::vector<std::wstring> Components(const std::wstring& text) {
   return parts;
 }
 
-// strtoll in base 16, narrowed the way a 32-bit long saturates; only asked
-// about ASCII text, where the C library and the Windows runtime read alike.
+// strtoll in base 16, narrowed the way a 32-bit long saturates; only asked about ASCII text, where
+// the C library and the Windows runtime read alike.
 std::uint32_t ReferenceHexLong(const std::wstring& component) {
   const long long value =
       std::strtoll(std::string(component.begin(), component.end()).c_str(), nullptr, 16);

@@ -45,9 +45,8 @@ TEST(FenceDllSearch, UsesTheDefaultDirectoriesWhereTheyExistElseFullPathsAndPrel
   EXPECT_EQ(LoadSystemDll(api, DllFence::kSystem32Only, L"ole32.dll"), &api);
   EXPECT_EQ(Joined(api.calls), L"default directories|system32 ole32.dll");
 
-  // Vista and 7 without KB2533623: the current directory goes, and the DLLs that the shell
-  // and COM load by bare name are in memory by their System32 path first (the Windows test
-  // plants each of them).
+  // Vista and 7 without KB2533623: the current directory goes, and the DLLs that the shell and
+  // COM load by bare name are in memory by their System32 path first (planted under Wine).
   FakeDllSearch old;
   old.defaultDirectoriesExist = false;
   EXPECT_EQ(FenceDllSearch(old), DllFence::kFullPaths);

@@ -1,11 +1,12 @@
-// perinax-explain over files of our own: one row a warning, then what each output says, and
-// the exit codes.
+// perinax-explain over files of our own: one row a warning, then what each output says.
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
+
+using namespace std::string_literals;
 
 #include "recording_trace.h"
 #include "tools/explain/report.h"
@@ -51,6 +52,12 @@ TEST(ExplainWarnings, OneRowAWarning) {
   auto path = [](const std::string& p) { return Section("Default", p); };
   auto value = [](const std::string& v) { return Section("Default", "SOFTWARE\\V", v); };
   auto setup = [](const std::string& s) { return Section("Default", "SOFTWARE\\V", "1", s); };
+  auto utf16le = [](const std::string& utf8) {
+    const std::wstring text = L"\xFEFF" + Utf16FromUtf8(utf8);
+    std::string bytes;
+    for (const wchar_t c : text) bytes += {char(c & 0xFF), char(c >> 8)};
+    return bytes;
+  };
   // 17 sections of 250 characters fill the 4,096 of the list of names: [win8] is past it.
   std::string hidden, hiddenFound, many, manyFound = "no-default@1";
   for (int i = 1; i <= 17; ++i) {
@@ -69,9 +76,10 @@ TEST(ExplainWarnings, OneRowAWarning) {
       {"[Default]\nSetupFile=setup.exe\n",
        "missing-key@1|missing-key@1|missing-key@1|missing-key@1|missing-key@1|missing-key@1",
        "on vista-x64, win7-x64, win8-x64, win81-x64, win10-x64 nothing is written"},
-      {clean + "setupfile=other.exe\n", "duplicate-key@9", "first on line 2"},
+      // CRLF ends one line, CR or LF alone one each; a repeat ignores case.
+      {clean + "\r\n\rsetupfile=other.exe\n", "duplicate-key@11", "first on line 2"},
       {clean + "[default]\n", "duplicate-section@9", "first on line 1"},
-      {"a=1\n\n" + clean, "keys-before-section@1", ""},
+      {"a=1\n; c\n\nno equals\n" + clean, "keys-before-section@1", "2 lines (1 to 4)"},
       {value("0x10"), "value-number@5|value-number@8", "(16)"},
       {value("4294967296"), "value-number@5|value-number@8", "0xFFFFFFFF"},
       {path("HKLM\\SOFTWARE\\V"), "key-path@3|key-path@6", "HKLM\\HKLM\\SOFTWARE"},
@@ -84,6 +92,9 @@ TEST(ExplainWarnings, OneRowAWarning) {
       {setup("tools"), "setup-file@2", "folder"},
       {"\xEF\xBB\xBF" + clean, "encoding@1|keys-before-section@1|no-default@1", "Wine recognises"},
       {clean + "; caf\xC3\xA9\n", "encoding@9", "ANSI code page"},
+      {utf16le(clean + "; caf\xC3\xA9\n"), "", ""},
+      {"\xFE\xFF\0[\0S\0]"s, "encoding@1|keys-before-section@1|no-default@1", "big-endian"},
+      {clean + "x\0=1\n"s, "encoding@9|unknown-key@9", "NUL"},
       {Section("win7") + ";" + std::string(5000, 'x') + "\n" + clean, "", ""},
       {hidden + Section("win8") + clean, hiddenFound + "section-list@18", "win8-x86"},
       {many, manyFound, "900 more warnings of this kind from here on are left out"},
@@ -104,27 +115,19 @@ TEST(ExplainWarnings, OneRowAWarning) {
   std::filesystem::remove_all(kFolder);
 }
 
-// Each row runs perinax-explain on its words and finds its text in what it writes (on
-// standard error when it cannot check): one case's trace up to the start, rows of the table.
+// Each row runs perinax-explain on its words and finds its text in what it writes (on standard
+// error when it cannot check, exit code 2): a case's trace up to the start, rows of the table.
 TEST(ExplainOutput, EachFormSaysWhatPerinaxDoes) {
   const std::string clean = WriteIni("clean.ini", Section("Default"));
   const std::string file = WriteIni(
       "Perinax.ini", Section("Default") + Section("win8.1", "SOFTWARE\\Wow6432Node\\V", "63") +
                          "[win7]\nSetupFile=tools\nRegPath32KeyPath=\\S\nRegPath32KeyName=N\n");
   const std::string dir = kFolder.string();
-  auto trace = [&](const char* name) {
-    return std::vector<std::string>{"--case", name, "--args", "/q \"a b\"", file};
-  };
-  const std::string end =
-      "\n-----LoadINIFile file end-----\nSetup CMD /q \"a b\"\nSetup CMD /q \"a b\"\n";
   const std::tuple<std::vector<std::string>, int, std::string> rows[] = {
-      {trace("win81-x64"), 1,
-       "-----LoadINIFile file start-----\n" + file +
-           "\nOS version 100859913\nCheckINISection win8.1\n"
-           "m_szReg64KeyPath SOFTWARE\\Wow6432Node\\V\nSOFTWARE\\V\nszRegPath SOFTWARE\\V\n"
-           "WriteToReg\nX64\ncreate\nWrite VUZA Value" +
-           end},
-      {trace("probe-failed"), 1, "\nFailed to pLoc->ConnectServer.\nOS version 255" + end},
+      {{"--case", "probe-failed", "--args", "/q \"a b\"", file},
+       1,
+       "\nFailed to pLoc->ConnectServer.\nOS version 255\n-----LoadINIFile file end-----\n"
+       "Setup CMD /q \"a b\"\nSetup CMD /q \"a b\"\n"},
       {{file},
        1,
        "win7-x86      6.1 x86       [win7]     nothing (SetupFile names a folder): 1603  "
@@ -159,17 +162,15 @@ TEST(ExplainOutput, EachFormSaysWhatPerinaxDoes) {
   }
 
   // JSON: every case, null where the version is not known, and the warnings by line.
-  const nlohmann::json json = nlohmann::json::parse(RunOn({"--json", file}).out);
+  nlohmann::json json = nlohmann::json::parse(RunOn({"--json", file}).out);
   EXPECT_EQ(json["file"], file);
   ASSERT_EQ(json["cases"].size(), 11u);
-  nlohmann::json win81 = json["cases"][7], failed = json["cases"][10];
-  EXPECT_EQ(win81["trace"].back(), "-----LoadINIFile file end-----");
-  win81.erase("trace");
-  failed.erase("trace");
-  EXPECT_EQ(win81, nlohmann::json::parse(R"({"case": "win81-x64", "windows": "6.3", "arch": "x64",
-      "section": "win8.1", "setup_file": "setup.exe",
+  EXPECT_EQ(json["cases"][7]["trace"].back(), "-----LoadINIFile file end-----");
+  for (nlohmann::json& plan : json["cases"]) plan.erase("trace");
+  EXPECT_EQ(json["cases"][7], nlohmann::json::parse(R"({"case": "win81-x64", "windows": "6.3",
+      "arch": "x64", "section": "win8.1", "setup_file": "setup.exe",
       "registry": {"view": 32, "key": "SOFTWARE\\V", "name": "N", "value": 63}})"));
-  EXPECT_EQ(failed, nlohmann::json::parse(R"({"case": "probe-failed", "windows": null,
+  EXPECT_EQ(json["cases"][10], nlohmann::json::parse(R"({"case": "probe-failed", "windows": null,
       "arch": null, "section": "Default", "setup_file": "setup.exe", "registry": null,
       "nothing_written": "the version cannot be read"})"));
   ASSERT_EQ(json["warnings"].size(), 7u);
