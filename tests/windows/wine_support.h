@@ -107,23 +107,30 @@ inline std::optional<DWORD> MachineDword(const std::wstring& path, const std::ws
              : std::nullopt;
 }
 
-// Runs a command line from a folder, standard output to a file: its exit code, or kNotRun when it
-// did not start or did not end in time (it is then ended, with every process it started).
+// Runs a command line from a folder, standard output to a file or, without one, detached: with no
+// console and no standard handles, as a deployment tool starts a program. Its exit code, or kNotRun
+// when it did not start or did not end in time (it is then ended, with every process it started);
+// its process id into processId when given.
 inline constexpr DWORD kNotRun = 0xDEADDEAD;
-inline DWORD Run(std::wstring commandLine, const std::wstring& folder, const std::wstring& output) {
+inline DWORD Run(std::wstring commandLine, const std::wstring& folder, const std::wstring& output,
+                 DWORD* processId = nullptr) {
   SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  // Wine's helpers may hold the handle a moment after the program ends: share it all.
-  startup.hStdOutput =
-      CreateFileW(output.c_str(), GENERIC_WRITE, 7, &inherit, CREATE_ALWAYS, 0, nullptr);
+  const bool detached = output.empty();
+  if (!detached) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    // Wine's helpers may hold the handle a moment after the program ends: share it all.
+    startup.hStdOutput =
+        CreateFileW(output.c_str(), GENERIC_WRITE, 7, &inherit, CREATE_ALWAYS, 0, nullptr);
+  }
   const HANDLE job = CreateJobObjectW(nullptr, nullptr);
   PROCESS_INFORMATION process{};
   DWORD code = kNotRun;
-  if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                     CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, folder.c_str(), &startup,
-                     &process)) {
+  if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, !detached,
+                     (detached ? DETACHED_PROCESS : CREATE_NO_WINDOW) | CREATE_SUSPENDED, nullptr,
+                     folder.c_str(), &startup, &process)) {
+    if (processId) *processId = process.dwProcessId;
     AssignProcessToJobObject(job, process.hProcess);
     ResumeThread(process.hThread);
     if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) {
@@ -135,7 +142,7 @@ inline DWORD Run(std::wstring commandLine, const std::wstring& folder, const std
     CloseHandle(process.hProcess);
   }
   CloseHandle(job);
-  CloseHandle(startup.hStdOutput);
+  if (!detached) CloseHandle(startup.hStdOutput);
   return code;
 }
 
