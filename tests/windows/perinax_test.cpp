@@ -147,9 +147,6 @@ TEST(Perinax, TracesAndWritesAtEachVersionWhatTheExplainerPredicts) {
 // program to open it, a crash, the longest argument text and WMI switched off. No
 // value is written, so that the trace is the same on x86 and x64.
 TEST(Perinax, EndsWithTheSetupProgramsExitCodeOrFailsWholeOnTheRealPlatform) {
-  const DWORD no = 0;
-  const wine::UserSetting noCrashDialog(L"Software\\Wine\\WineDbg", L"ShowCrashDialog", REG_DWORD,
-                                        &no, sizeof(no));
   const wine::UserSetting shown(wine::kAppDefaults + L"Perinax.exe", L"Version", L"win7");
   const wine::TempFolder folder(L"perinax platform");
   const std::wstring fits = folder / std::wstring(246 - folder.path.size(), L'd');

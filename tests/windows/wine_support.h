@@ -71,11 +71,9 @@ struct TempFolder {
 // for one program (Software\Wine\AppDefaults\NAME.exe, Version: the Windows version it is shown).
 struct UserSetting {
   UserSetting(std::wstring key, std::wstring name, const std::wstring& text)
-      : UserSetting(std::move(key), std::move(name), REG_SZ, text.c_str(),
-                    DWORD((text.size() + 1) * sizeof(wchar_t))) {}
-  UserSetting(std::wstring key, std::wstring name, DWORD type, const void* data, DWORD size)
       : key(std::move(key)), name(std::move(name)) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, this->key.c_str(), this->name.c_str(), type, data, size);
+    RegSetKeyValueW(HKEY_CURRENT_USER, this->key.c_str(), this->name.c_str(), REG_SZ, text.c_str(),
+                    DWORD((text.size() + 1) * sizeof(wchar_t)));
   }
   ~UserSetting() { RegDeleteKeyValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str()); }
 
