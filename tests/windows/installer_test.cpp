@@ -70,14 +70,10 @@ TEST(PerinaxInstallers, StartsPackagesAndScriptsWithTheArgumentTextAndPassesThei
     const wine::Traced run = wine::RunTraced(folder.path, start.args);
 
     EXPECT_EQ(run.code, start.code);
-    std::vector<std::wstring> expected = {L"Setup CMD " + start.args, L"Setup CMD " + start.args};
-    if (start.started) {
-      expected.insert(expected.end(), {L"CreateProcess", L"WaitForSingleObject",
-                                       L"Exit Code " + std::to_wstring(int(start.code))});
-    }
     const auto end = std::find(run.trace.begin(), run.trace.end(), kEnd);
     ASSERT_NE(end, run.trace.end());
-    EXPECT_EQ(std::vector(end + 1, run.trace.end()), expected);
+    EXPECT_EQ(std::vector(end + 1, run.trace.end()),
+              wine::StartTrace(start.args, start.code, start.started));
     EXPECT_EQ(Greeting(), start.greeting);
     EXPECT_EQ(wine::ReadBytes(folder / L"received.txt"), start.received);
     // The next run must install afresh, not repair.

@@ -23,8 +23,7 @@ std::wstring Ansi(const std::vector<std::wstring>& lines) {
 }
 
 // Runs Perinax.exe with the argument text from dir and checks that it traces the configuration
-// phase, then the argument text twice and, unless the start failed, the start, the wait and the
-// exit code.
+// phase, then the start (wine::StartTrace), and that the setup program received the argument text.
 void RunAndCheck(const std::wstring& dir, std::vector<std::wstring> trace, const std::wstring& args,
                  DWORD code) {
   CopyFileW((wine::kBuildDir + L"/tools/perinax-demo-setup.exe").c_str(),
@@ -32,13 +31,8 @@ void RunAndCheck(const std::wstring& dir, std::vector<std::wstring> trace, const
   DeleteFileW(wine::Long(dir + L"\\setup-received.txt").c_str());
   const wine::Traced run = wine::RunTraced(dir, args);
   EXPECT_EQ(run.code, code);
-  const std::wstring setupLine = (L"Setup CMD " + args).substr(0, 259);
-  trace.insert(trace.end(), {setupLine, setupLine});
-  if (code != kFailed) {
-    trace.insert(trace.end(), {L"CreateProcess", L"WaitForSingleObject",
-                               code == STILL_ACTIVE ? L"Still running"
-                                                    : L"Exit Code " + std::to_wstring(int(code))});
-  }
+  for (const std::wstring& line : wine::StartTrace(args, code, code != kFailed))
+    trace.push_back(line);
   EXPECT_EQ(Ansi(run.trace), Ansi(trace));
   EXPECT_EQ(wine::ReadBytes(dir + L"\\setup-received.txt"),
             code != kFailed ? std::optional(wine::Narrow(args)) : std::nullopt);

@@ -175,4 +175,17 @@ inline Traced RunTraced(const std::wstring& folder, const std::wstring& args,
   return {code, Lines(output)};
 }
 
+// What Perinax traces after its configuration phase: the argument text twice and, unless the start
+// failed, the start, the wait and the setup program's exit code.
+inline std::vector<std::wstring> StartTrace(const std::wstring& args, DWORD code, bool started) {
+  const std::wstring setupLine = (L"Setup CMD " + args).substr(0, 259);
+  std::vector<std::wstring> trace = {setupLine, setupLine};
+  if (started) {
+    trace.insert(trace.end(), {L"CreateProcess", L"WaitForSingleObject",
+                               code == STILL_ACTIVE ? L"Still running"
+                                                    : L"Exit Code " + std::to_wstring(int(code))});
+  }
+  return trace;
+}
+
 }  // namespace wine
