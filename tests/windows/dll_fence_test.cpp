@@ -38,7 +38,7 @@ TEST(DllFence, NoDllPlantedInTheFolderIsLoadedAndTheRunIsUnchanged) {
                        "\r\nRegPath32KeyPath=SOFTWARE\\PerinaxFence\r\nRegPath32KeyName=Fence"
                        "\r\nRegPath32KeyValue=9\r\nRegPath64KeyPath=SOFTWARE\\PerinaxFence"
                        "\r\nRegPath64KeyName=Fence\r\nRegPath64KeyValue=9\r\n");
-  const wine::UserSetting shown(wine::kAppDefaults + L"Perinax.exe", L"Version", L"win10");
+  const wine::PerinaxSetting shown(L"Version", L"win10");
   const std::wstring perinax = media / L"Perinax.exe", viewer = media / L"perinax-trace.exe",
                      dlls = scratch / L"dlls.txt";
 

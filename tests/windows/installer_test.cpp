@@ -27,11 +27,10 @@ struct Start {
 std::optional<std::wstring> Greeting() {
   wchar_t text[512] = {};
   DWORD size = sizeof(text);
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, kPackageKey.c_str(), L"Greeting", RRF_RT_REG_SZ, nullptr,
-                   text, &size) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  return text;
+  return RegGetValueW(HKEY_LOCAL_MACHINE, kPackageKey.c_str(), L"Greeting", RRF_RT_REG_SZ, nullptr,
+                      text, &size) == ERROR_SUCCESS
+             ? std::optional<std::wstring>(text)
+             : std::nullopt;
 }
 
 }  // namespace
@@ -41,10 +40,9 @@ TEST(PerinaxInstallers, StartsPackagesAndScriptsWithTheArgumentTextAndPassesThei
   // splits its command line the C runtime's way would take for an escaped quote. (Wine's msiexec
   // turns a run of blanks in a value into one, where Windows keeps them: the script shows that
   // Perinax passes them on.)
-  const std::wstring path = L"GREETING=\"C:\\Program Files\\Contoso\\\"";
   const Start starts[] = {
-      {L"package", L"perinax-demo.msi", L"/qn " + path + L" /norestart", 0, true,
-       L"C:\\Program Files\\Contoso\\"},
+      {L"package", L"perinax-demo.msi", L"/qn GREETING=\"C:\\Program Files\\Contoso\\\" /norestart",
+       0, true, L"C:\\Program Files\\Contoso\\"},
       // The launch condition fails: msiexec's own 1603, after a start and a wait.
       {L"refused", L"perinax-demo.msi", L"/qn REFUSE=1 GREETING=x", 1603},
       // Nothing to start: Perinax's own 1603, with no line after the two "Setup CMD".

@@ -67,32 +67,25 @@ struct TempFolder {
   std::error_code ignored;
 };
 
-// A value below HKEY_CURRENT_USER for as long as the object lives, such as one of Wine's settings
-// for one program (Software\Wine\AppDefaults\NAME.exe, Version: the Windows version it is shown).
-struct UserSetting {
-  UserSetting(std::wstring key, std::wstring name, const std::wstring& text)
-      : key(std::move(key)), name(std::move(name)) {
+// One of Wine's settings for Perinax.exe, for as long as the object lives: Version (the Windows
+// version it is shown), or one of a subkey (\DllOverrides: where its DLLs are taken from).
+struct PerinaxSetting {
+  PerinaxSetting(std::wstring name, const std::wstring& text, const std::wstring& subkey = L"")
+      : key(L"Software\\Wine\\AppDefaults\\Perinax.exe" + subkey), name(std::move(name)) {
     RegSetKeyValueW(HKEY_CURRENT_USER, this->key.c_str(), this->name.c_str(), REG_SZ, text.c_str(),
                     DWORD((text.size() + 1) * sizeof(wchar_t)));
   }
-  ~UserSetting() { RegDeleteKeyValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str()); }
+  ~PerinaxSetting() { RegDeleteKeyValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str()); }
 
   std::wstring key, name;
 };
 
-inline const std::wstring kAppDefaults = L"Software\\Wine\\AppDefaults\\";
-
-// Removes a key below HKEY_LOCAL_MACHINE, with all its subkeys, from both views.
+// Removes a key below HKEY_LOCAL_MACHINE from both views; it has no subkeys, as Perinax makes only
+// the last key of a path.
 inline void RemoveMachineKey(const std::wstring& path) {
   if (path.empty()) return;  // that would be all of HKLM
-  for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
-    HKEY key = nullptr;
-    if (!RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS | view, &key)) {
-      RegDeleteTreeW(key, nullptr);
-      RegCloseKey(key);
-    }
+  for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY})
     RegDeleteKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), view, 0);
-  }
 }
 
 // A DWORD below HKLM through a view: RRF_SUBKEY_WOW6464KEY, RRF_SUBKEY_WOW6432KEY or 0 (own).
@@ -116,12 +109,11 @@ inline DWORD Run(std::wstring commandLine, const std::wstring& folder, const std
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   const bool detached = output.empty();
-  if (!detached) {
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    // Wine's helpers may hold the handle a moment after the program ends: share it all.
-    startup.hStdOutput =
-        CreateFileW(output.c_str(), GENERIC_WRITE, 7, &inherit, CREATE_ALWAYS, 0, nullptr);
-  }
+  startup.dwFlags = detached ? 0 : STARTF_USESTDHANDLES;
+  // Wine's helpers may hold the handle a moment after the program ends: share it all.
+  startup.hStdOutput =
+      detached ? nullptr
+               : CreateFileW(output.c_str(), GENERIC_WRITE, 7, &inherit, CREATE_ALWAYS, 0, nullptr);
   const HANDLE job = CreateJobObjectW(nullptr, nullptr);
   PROCESS_INFORMATION process{};
   DWORD code = kNotRun;
@@ -179,13 +171,9 @@ inline Traced RunTraced(const std::wstring& folder, const std::wstring& args,
 // failed, the start, the wait and the setup program's exit code.
 inline std::vector<std::wstring> StartTrace(const std::wstring& args, DWORD code, bool started) {
   const std::wstring setupLine = (L"Setup CMD " + args).substr(0, 259);
-  std::vector<std::wstring> trace = {setupLine, setupLine};
-  if (started) {
-    trace.insert(trace.end(), {L"CreateProcess", L"WaitForSingleObject",
-                               code == STILL_ACTIVE ? L"Still running"
-                                                    : L"Exit Code " + std::to_wstring(int(code))});
-  }
-  return trace;
+  if (!started) return {setupLine, setupLine};
+  return {setupLine, setupLine, L"CreateProcess", L"WaitForSingleObject",
+          code == STILL_ACTIVE ? L"Still running" : L"Exit Code " + std::to_wstring(int(code))};
 }
 
 }  // namespace wine
