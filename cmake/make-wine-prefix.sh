@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Creates a fresh Wine prefix for one test run, with Windows' own verb for a .msi
-# (set-msi-verb.sh): make-wine-prefix.sh DIR win64|win32
+# (set-msi-verb.sh) and without Wine's crash dialog, which would hold a crashing
+# program open until someone closes it: make-wine-prefix.sh DIR win64|win32
 set -euo pipefail
 . "$(dirname "$0")/wine-env.sh"
 prefix=$1
@@ -16,4 +17,5 @@ wineboot -i
 wineserver -w
 test -f "$prefix/system.reg" || { echo "make-wine-prefix: $prefix was not created" >&2; exit 1; }
 "$(dirname "$0")/set-msi-verb.sh"
+wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
 wineserver -w

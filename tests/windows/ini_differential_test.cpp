@@ -13,11 +13,10 @@ using namespace std::string_literals;
 
 namespace {
 
-// The result and the whole buffer, pre-filled with a marker, after one call.
-template <typename Call>
-std::wstring Outcome(DWORD size, Call call) {
-  std::wstring buffer(size + 4, static_cast<wchar_t>(0xCCCC));
-  return std::to_wstring(call(buffer.data())) + L":" + buffer;
+// A buffer of size characters and a few beyond, pre-filled with a marker: compared whole, it shows
+// what a call wrote, what it left alone, and where it put the end.
+std::wstring Marked(DWORD size) {
+  return std::wstring(size + 4, static_cast<wchar_t>(0xCCCC));
 }
 
 using Queries = std::vector<std::pair<const wchar_t*, const wchar_t*>>;
@@ -66,23 +65,20 @@ TEST(IniReaderDifferential, ReadsEveryCorpusFileAsTheSystemDoes) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(profile.AccessFile(file.c_str()), bytes ? 0 : 2);
     for (DWORD size = 0; size <= 4096; size += size < 32 ? 1 : 4064) {
-      EXPECT_EQ(
-          Outcome(size, [&](wchar_t* out) { return reader.SectionNames(out, size); }),
-          Outcome(size,
-                  [&](wchar_t* out) { return profile.GetSectionNames(out, size, file.c_str()); }))
-          << "section names, size " << size;
+      std::wstring ours = Marked(size), system = Marked(size);
+      EXPECT_EQ(reader.SectionNames(ours.data(), size),
+                profile.GetSectionNames(system.data(), size, file.c_str()));
+      EXPECT_EQ(ours, system) << "section names, size " << size;
     }
     for (const auto& [section, key] : queries) {
       for (const wchar_t* text : {L"Unknow", L"  dflt  ", static_cast<const wchar_t*>(nullptr)}) {
         for (const DWORD size : {0, 1, 2, 4, 259, 260, 301}) {
-          const auto ours = [&](wchar_t* out) {
-            return reader.GetString(section, key, text, out, size);
-          };
-          const auto system = [&](wchar_t* out) {
-            return profile.GetString(section, key, text, out, size, file.c_str());
-          };
-          EXPECT_EQ(Outcome(size, ours), Outcome(size, system))
-              << "[" << section << "] " << key << ", size " << size;
+          SCOPED_TRACE(L"[" + std::wstring(section) + L"] " + key + L", size " +
+                       std::to_wstring(size));
+          std::wstring ours = Marked(size), system = Marked(size);
+          EXPECT_EQ(reader.GetString(section, key, text, ours.data(), size),
+                    profile.GetString(section, key, text, system.data(), size, file.c_str()));
+          EXPECT_EQ(ours, system);
         }
       }
     }

@@ -11,7 +11,6 @@
 namespace {
 
 const std::wstring kPackageKey = L"SOFTWARE\\Perinax\\DemoPackage";  // the package's own value
-const std::wstring kVerbKey = L"Msi.Package\\shell\\Open\\command";
 const std::wstring kEnd = L"-----LoadINIFile file end-----";
 
 struct Start {
@@ -22,23 +21,16 @@ struct Start {
   bool started = true;                     // false: Perinax's own 1603, the start failed
   std::optional<std::wstring> greeting{};  // the package's value afterwards, or not installed
   std::optional<std::string> received{};   // what the script wrote into the current directory
-  const wchar_t* verb = nullptr;           // the .msi verb for this run, when not Windows' own
 };
 
-// A text value, unexpanded; the package's is in the 32-bit view, this process's own.
-std::optional<std::wstring> Text(HKEY root, const std::wstring& key, const wchar_t* name) {
+// The value the package writes, in the 32-bit view (this process's own), if it is installed.
+std::optional<std::wstring> Greeting() {
   wchar_t text[512] = {};
   DWORD size = sizeof(text);
-  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
-                   nullptr, text, &size) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  return text;
-}
-
-void SetVerb(const std::wstring& command) {
-  RegSetKeyValueW(HKEY_CLASSES_ROOT, kVerbKey.c_str(), nullptr, REG_EXPAND_SZ, command.c_str(),
-                  DWORD((command.size() + 1) * sizeof(wchar_t)));
+  return RegGetValueW(HKEY_LOCAL_MACHINE, kPackageKey.c_str(), L"Greeting", RRF_RT_REG_SZ, nullptr,
+                      text, &size) == ERROR_SUCCESS
+             ? std::optional<std::wstring>(text)
+             : std::nullopt;
 }
 
 }  // namespace
@@ -48,10 +40,9 @@ TEST(PerinaxInstallers, StartsPackagesAndScriptsWithTheArgumentTextAndPassesThei
   // splits its command line the C runtime's way would take for an escaped quote. (Wine's msiexec
   // turns a run of blanks in a value into one, where Windows keeps them: the script shows that
   // Perinax passes them on.)
-  const std::wstring path = L"GREETING=\"C:\\Program Files\\Contoso\\\"";
   const Start starts[] = {
-      {L"package", L"perinax-demo.msi", L"/qn " + path + L" /norestart", 0, true,
-       L"C:\\Program Files\\Contoso\\"},
+      {L"package", L"perinax-demo.msi", L"/qn GREETING=\"C:\\Program Files\\Contoso\\\" /norestart",
+       0, true, L"C:\\Program Files\\Contoso\\"},
       // The launch condition fails: msiexec's own 1603, after a start and a wait.
       {L"refused", L"perinax-demo.msi", L"/qn REFUSE=1 GREETING=x", 1603},
       // Nothing to start: Perinax's own 1603, with no line after the two "Setup CMD".
@@ -62,9 +53,6 @@ TEST(PerinaxInstallers, StartsPackagesAndScriptsWithTheArgumentTextAndPassesThei
       {L"dot", L".\\msiexec.exe", L"/i perinax-demo.msi /qn GREETING=found", 1603, false},
       {L"script", L"scripts\\setup.cmd", L"/quiet \"C:\\Program Files\\x\\\"  two  blanks", 5, true,
        std::nullopt, "/quiet \"C:\\Program Files\\x\\\"  two  blanks\r\n"},
-      // Wine's own verb has no %*: the package installs without its parameters.
-      {L"Wine's verb", L"perinax-demo.msi", L"/qn GREETING=lost", 0, true, L"(none given)",
-       std::nullopt, L"C:\\windows\\system32\\msiexec.exe /i \"%1\""},
   };
   for (const Start& start : starts) {
     SCOPED_TRACE(wine::Narrow(start.label));
@@ -77,24 +65,17 @@ TEST(PerinaxInstallers, StartsPackagesAndScriptsWithTheArgumentTextAndPassesThei
     wine::WriteBytes(folder / L"Perinax.ini",
                      "[Default]\r\nSetupFile=" + wine::Narrow(start.setupFile) +
                          "\r\nRegPath32KeyPath=\r\nRegPath64KeyPath=\r\n");
-    const std::wstring windowsVerb = Text(HKEY_CLASSES_ROOT, kVerbKey, nullptr).value_or(L"");
-    if (start.verb) SetVerb(start.verb);
     const wine::Traced run = wine::RunTraced(folder.path, start.args);
-    if (start.verb) SetVerb(windowsVerb);
 
     EXPECT_EQ(run.code, start.code);
-    std::vector<std::wstring> expected = {L"Setup CMD " + start.args, L"Setup CMD " + start.args};
-    if (start.started) {
-      expected.insert(expected.end(), {L"CreateProcess", L"WaitForSingleObject",
-                                       L"Exit Code " + std::to_wstring(int(start.code))});
-    }
     const auto end = std::find(run.trace.begin(), run.trace.end(), kEnd);
     ASSERT_NE(end, run.trace.end());
-    EXPECT_EQ(std::vector(end + 1, run.trace.end()), expected);
-    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kPackageKey, L"Greeting"), start.greeting);
+    EXPECT_EQ(std::vector(end + 1, run.trace.end()),
+              wine::StartTrace(start.args, start.code, start.started));
+    EXPECT_EQ(Greeting(), start.greeting);
     EXPECT_EQ(wine::ReadBytes(folder / L"received.txt"), start.received);
     // The next run must install afresh, not repair.
-    if (Text(HKEY_LOCAL_MACHINE, kPackageKey, L"Greeting")) {
+    if (Greeting()) {
       wine::Run(L"msiexec.exe /x \"" + (folder / L"perinax-demo.msi") + L"\" /qn", folder.path,
                 folder / L"uninstall.txt");
     }

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <nlohmann/json.hpp>
+#include <regex>
 
 #include "wine_support.h"
 
@@ -23,23 +24,15 @@ std::wstring Ansi(const std::vector<std::wstring>& lines) {
 }
 
 // Runs Perinax.exe with the argument text from dir and checks that it traces the configuration
-// phase, then the argument text twice and, unless the start failed, the start, the wait and the
-// exit code.
-void RunAndCheck(const std::wstring& dir, std::vector<std::wstring> trace, const std::wstring& args,
-                 DWORD code) {
+// phase, then the start (wine::StartTrace), and that the setup program received the argument text.
+void RunAndCheck(const std::wstring& dir, const std::vector<std::wstring>& trace,
+                 const std::wstring& args, DWORD code) {
   CopyFileW((wine::kBuildDir + L"/tools/perinax-demo-setup.exe").c_str(),
             wine::Long(dir + L"\\setup.exe").c_str(), FALSE);
   DeleteFileW(wine::Long(dir + L"\\setup-received.txt").c_str());
   const wine::Traced run = wine::RunTraced(dir, args);
   EXPECT_EQ(run.code, code);
-  const std::wstring setupLine = (L"Setup CMD " + args).substr(0, 259);
-  trace.insert(trace.end(), {setupLine, setupLine});
-  if (code != kFailed) {
-    trace.insert(trace.end(), {L"CreateProcess", L"WaitForSingleObject",
-                               code == STILL_ACTIVE ? L"Still running"
-                                                    : L"Exit Code " + std::to_wstring(int(code))});
-  }
-  EXPECT_EQ(Ansi(run.trace), Ansi(trace));
+  EXPECT_EQ(Ansi(run.trace), Ansi(trace) + Ansi(wine::StartTrace(args, code, code != kFailed)));
   EXPECT_EQ(wine::ReadBytes(dir + L"\\setup-received.txt"),
             code != kFailed ? std::optional(wine::Narrow(args)) : std::nullopt);
 }
@@ -60,12 +53,9 @@ struct Explained {
 // before any section, ';' lines, a missing ']').
 TEST(Perinax, TracesAndWritesAtEachVersionWhatTheExplainerPredicts) {
   // The example, marked as UTF-8 (it starts with a comment), to start the demo setup program.
-  std::string example =
-      "\xEF\xBB\xBF" + *wine::ReadBytes(L"Z:" PERINAX_SOURCE_DIR "/examples/Perinax.ini");
-  for (auto at = example.find("perinax-demo.msi"); at != std::string::npos;
-       at = example.find("perinax-demo.msi")) {
-    example.replace(at, 16, "setup.exe");
-  }
+  const std::string example = std::regex_replace(
+      "\xEF\xBB\xBF" + *wine::ReadBytes(L"Z:" PERINAX_SOURCE_DIR "/examples/Perinax.ini"),
+      std::regex("perinax-demo\\.msi"), "setup.exe");
   const std::wstring utf16 =
       L"\xFEFF[Default]\r\nSetupFile=\"setup.exe\"\r\nRegPath32KeyPath=SOFTWARE\\PerinaxB\\" +
       std::wstring(240, L'L') + L"\r\nRegPath32KeyName=Gr\u00f6\u00dfe\r\nRegPath32KeyValue=7\r\n" +
@@ -117,8 +107,11 @@ TEST(Perinax, TracesAndWritesAtEachVersionWhatTheExplainerPredicts) {
         nlohmann::json::parse(wine::ReadBytes(folder / L"plan.json").value_or("{}"))["cases"][0];
     std::vector<std::wstring> trace;
     for (const auto& line : plan["trace"]) {
-      trace.push_back(wine::Wide(line.get<std::string>()));
-      if (trace.back() == kEnd) break;  // the start is Perinax's own
+      std::wstring text = wine::Wide(line.get<std::string>());
+      if (run.keyLeft && text == L"create") text = L"open";  // a key that is there is opened
+      if (run.keyLeft && !win64 && text == L"Write VUZA Value") text = L"win 7 Write VUZA Value";
+      trace.push_back(text);
+      if (text == kEnd) break;  // the start is Perinax's own
     }
     const auto written = plan["registry"].is_null() ? nlohmann::json::object() : plan["registry"];
     const std::wstring key = wine::Wide(written.value("key", "")),
@@ -126,11 +119,7 @@ TEST(Perinax, TracesAndWritesAtEachVersionWhatTheExplainerPredicts) {
     const int view = win64 ? written.value("view", 0) : 0;  // 0: the only one, on x86
     const DWORD rrf = view == 64 ? RRF_SUBKEY_WOW6464KEY : view == 32 ? RRF_SUBKEY_WOW6432KEY : 0;
     if (!run.keyLeft) wine::RemoveMachineKey(key);
-    for (std::wstring& line : trace) {  // a key that is there already is opened
-      if (run.keyLeft && line == L"create") line = L"open";
-      if (run.keyLeft && line == L"Write VUZA Value" && !win64) line = L"win 7 Write VUZA Value";
-    }
-    const wine::UserSetting shown(wine::kAppDefaults + L"Perinax.exe", L"Version", run.version);
+    const wine::PerinaxSetting shown(L"Version", run.version);
     RunAndCheck(folder.path, trace, run.args, run.code);
     if (key.empty()) continue;
     // The value lands in the view the plan names, and only there (a path that still holds
@@ -147,10 +136,7 @@ TEST(Perinax, TracesAndWritesAtEachVersionWhatTheExplainerPredicts) {
 // program to open it, a crash, the longest argument text and WMI switched off. No
 // value is written, so that the trace is the same on x86 and x64.
 TEST(Perinax, EndsWithTheSetupProgramsExitCodeOrFailsWholeOnTheRealPlatform) {
-  const DWORD no = 0;
-  const wine::UserSetting noCrashDialog(L"Software\\Wine\\WineDbg", L"ShowCrashDialog", REG_DWORD,
-                                        &no, sizeof(no));
-  const wine::UserSetting shown(wine::kAppDefaults + L"Perinax.exe", L"Version", L"win7");
+  const wine::PerinaxSetting shown(L"Version", L"win7");
   const wine::TempFolder folder(L"perinax platform");
   const std::wstring fits = folder / std::wstring(246 - folder.path.size(), L'd');
   const auto ini = [](const std::string& setupFile) {
@@ -170,8 +156,6 @@ TEST(Perinax, EndsWithTheSetupProgramsExitCodeOrFailsWholeOnTheRealPlatform) {
   const Row rows[] = {
       {L"root", L"C:\\", ini("setup.exe"), L"/exitcode=3", 3},
       {L"fits", fits, ini("setup.exe"), L"/exitcode=7", 7},
-      // The cut path names Perinax.in, which is not read either.
-      {L"cut", fits + L"d", ini("setup.exe"), L"/q", kFailed, true},
       {L"no file", folder.path, std::nullopt, L"/q", kFailed, true},
       {L"INI folder", folder / L"ini", std::nullopt, L"/q", kFailed},  // holds a Perinax.ini folder
       {L"folder", folder.path, ini("C:\\windows"), L"/q", kFailed},
@@ -179,17 +163,14 @@ TEST(Perinax, EndsWithTheSetupProgramsExitCodeOrFailsWholeOnTheRealPlatform) {
       {L"crash", folder.path, ini("setup.exe"), L"/crash", EXCEPTION_ACCESS_VIOLATION},
       {L"longest", fits, ini(wine::Narrow(fits + L"\\setup.exe")), longest, 9},
   };
-  for (const std::wstring& dir :
-       {fits, fits + L"d", folder / L"ini", folder / L"ini\\Perinax.ini"}) {
+  for (const std::wstring& dir : {fits, folder / L"ini", folder / L"ini\\Perinax.ini"})
     CreateDirectoryW(wine::Long(dir).c_str(), nullptr);
-  }
   wine::WriteBytes(folder / L"x.perinaxbad", "a document of no known type");
-  wine::WriteBytes(fits + L"d\\Perinax.in", ini("setup.exe"));
   for (const Row& row : rows) {
     SCOPED_TRACE(wine::Narrow(row.label));
     const std::wstring in = row.dir.back() == L'\\' ? row.dir : row.dir + L"\\";
     if (row.file) wine::WriteBytes(in + L"Perinax.ini", *row.file);
-    std::vector<std::wstring> trace = {kStart, (row.dir + L"\\Perinax.ini").substr(0, 259)};
+    std::vector<std::wstring> trace = {kStart, row.dir + L"\\Perinax.ini"};
     if (row.missing) trace.push_back(L"Please check the path of INI file!");
     trace.insert(trace.end(),
                  {L"OS version " + std::to_wstring(wine::IsWin64Prefix() ? 0x06010009 : 0x06010000),
@@ -200,8 +181,7 @@ TEST(Perinax, EndsWithTheSetupProgramsExitCodeOrFailsWholeOnTheRealPlatform) {
   }
 
   // Without WMI (its DLL switched off) the version is unknown: Default is read.
-  const wine::UserSetting noWmi(wine::kAppDefaults + L"Perinax.exe\\DllOverrides", L"wbemprox",
-                                L"");
+  const wine::PerinaxSetting noWmi(L"wbemprox", L"", L"\\DllOverrides");
   wine::WriteBytes(folder / L"Perinax.ini",
                    "[win7]\r\nSetupFile=missing.exe\r\n" + ini("setup.exe"));
   RunAndCheck(folder.path,

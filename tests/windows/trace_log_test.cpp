@@ -8,28 +8,6 @@
 
 #include "wine_support.h"
 
-namespace {
-
-// Starts the command line detached, with no standard handles: its exit code and process id.
-std::pair<DWORD, DWORD> RunDetached(std::wstring commandLine, const std::wstring& folder) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  DWORD code = wine::kNotRun;
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS,
-                      nullptr, folder.c_str(), &startup, &process)) {
-    return {code, 0};
-  }
-  if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) {
-    GetExitCodeProcess(process.hProcess, &code);
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return {code, process.dwProcessId};
-}
-
-}  // namespace
-
 TEST(TraceViewerLog, RecordsAnUnattendedRunAndNeverStopsIt) {
   const wine::TempFolder folder(L"perinax trace log");
   CopyFileW((wine::kBuildDir + L"/tools/perinax-demo-setup.exe").c_str(),
@@ -48,10 +26,11 @@ TEST(TraceViewerLog, RecordsAnUnattendedRunAndNeverStopsIt) {
        {folder / L"deploy log.txt", folder / L"no such folder\\x.log", folder.path}) {
     SCOPED_TRACE(wine::Narrow(log));
     DeleteFileW((folder / L"setup-received.txt").c_str());
-    const auto [code, viewerId] = RunDetached(
-        L"\"" + wine::kBuildDir + L"/tools/perinax-trace.exe\" --log \"" + log + L"\" " + program,
-        folder.path);
-    EXPECT_EQ(code, 3010u);
+    DWORD viewerId = 0;
+    EXPECT_EQ(wine::Run(L"\"" + wine::kBuildDir + L"/tools/perinax-trace.exe\" --log \"" + log +
+                            L"\" " + program,
+                        folder.path, L"", &viewerId),
+              3010u);
     EXPECT_TRUE(wine::ReadBytes(folder / L"setup-received.txt"));
     if (log != folder / L"deploy log.txt") continue;
 

@@ -67,34 +67,25 @@ struct TempFolder {
   std::error_code ignored;
 };
 
-// A value below HKEY_CURRENT_USER for as long as the object lives, such as one of Wine's settings
-// for one program (Software\Wine\AppDefaults\NAME.exe, Version: the Windows version it is shown).
-struct UserSetting {
-  UserSetting(std::wstring key, std::wstring name, const std::wstring& text)
-      : UserSetting(std::move(key), std::move(name), REG_SZ, text.c_str(),
-                    DWORD((text.size() + 1) * sizeof(wchar_t))) {}
-  UserSetting(std::wstring key, std::wstring name, DWORD type, const void* data, DWORD size)
-      : key(std::move(key)), name(std::move(name)) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, this->key.c_str(), this->name.c_str(), type, data, size);
+// One of Wine's settings for Perinax.exe, for as long as the object lives: Version (the Windows
+// version it is shown), or one of a subkey (\DllOverrides: where its DLLs are taken from).
+struct PerinaxSetting {
+  PerinaxSetting(std::wstring name, const std::wstring& text, const std::wstring& subkey = L"")
+      : key(L"Software\\Wine\\AppDefaults\\Perinax.exe" + subkey), name(std::move(name)) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, this->key.c_str(), this->name.c_str(), REG_SZ, text.c_str(),
+                    DWORD((text.size() + 1) * sizeof(wchar_t)));
   }
-  ~UserSetting() { RegDeleteKeyValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str()); }
+  ~PerinaxSetting() { RegDeleteKeyValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str()); }
 
   std::wstring key, name;
 };
 
-inline const std::wstring kAppDefaults = L"Software\\Wine\\AppDefaults\\";
-
-// Removes a key below HKEY_LOCAL_MACHINE, with all its subkeys, from both views.
+// Removes a key below HKEY_LOCAL_MACHINE from both views; it has no subkeys, as Perinax makes only
+// the last key of a path.
 inline void RemoveMachineKey(const std::wstring& path) {
   if (path.empty()) return;  // that would be all of HKLM
-  for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
-    HKEY key = nullptr;
-    if (!RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS | view, &key)) {
-      RegDeleteTreeW(key, nullptr);
-      RegCloseKey(key);
-    }
+  for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY})
     RegDeleteKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), view, 0);
-  }
 }
 
 // A DWORD below HKLM through a view: RRF_SUBKEY_WOW6464KEY, RRF_SUBKEY_WOW6432KEY or 0 (own).
@@ -107,23 +98,29 @@ inline std::optional<DWORD> MachineDword(const std::wstring& path, const std::ws
              : std::nullopt;
 }
 
-// Runs a command line from a folder, standard output to a file: its exit code, or kNotRun when it
-// did not start or did not end in time (it is then ended, with every process it started).
+// Runs a command line from a folder, standard output to a file or, without one, detached: with no
+// console and no standard handles, as a deployment tool starts a program. Its exit code, or kNotRun
+// when it did not start or did not end in time (it is then ended, with every process it started);
+// its process id into processId when given.
 inline constexpr DWORD kNotRun = 0xDEADDEAD;
-inline DWORD Run(std::wstring commandLine, const std::wstring& folder, const std::wstring& output) {
+inline DWORD Run(std::wstring commandLine, const std::wstring& folder, const std::wstring& output,
+                 DWORD* processId = nullptr) {
   SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESTDHANDLES;
+  const bool detached = output.empty();
+  startup.dwFlags = detached ? 0 : STARTF_USESTDHANDLES;
   // Wine's helpers may hold the handle a moment after the program ends: share it all.
   startup.hStdOutput =
-      CreateFileW(output.c_str(), GENERIC_WRITE, 7, &inherit, CREATE_ALWAYS, 0, nullptr);
+      detached ? nullptr
+               : CreateFileW(output.c_str(), GENERIC_WRITE, 7, &inherit, CREATE_ALWAYS, 0, nullptr);
   const HANDLE job = CreateJobObjectW(nullptr, nullptr);
   PROCESS_INFORMATION process{};
   DWORD code = kNotRun;
-  if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                     CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, folder.c_str(), &startup,
-                     &process)) {
+  if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, !detached,
+                     (detached ? DETACHED_PROCESS : CREATE_NO_WINDOW) | CREATE_SUSPENDED, nullptr,
+                     folder.c_str(), &startup, &process)) {
+    if (processId) *processId = process.dwProcessId;
     AssignProcessToJobObject(job, process.hProcess);
     ResumeThread(process.hThread);
     if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) {
@@ -135,7 +132,7 @@ inline DWORD Run(std::wstring commandLine, const std::wstring& folder, const std
     CloseHandle(process.hProcess);
   }
   CloseHandle(job);
-  CloseHandle(startup.hStdOutput);
+  if (!detached) CloseHandle(startup.hStdOutput);
   return code;
 }
 
@@ -168,6 +165,15 @@ inline Traced RunTraced(const std::wstring& folder, const std::wstring& args,
                              program + L"\"" + (args.empty() ? L"" : L" ") + args,
                          folder, output);
   return {code, Lines(output)};
+}
+
+// What Perinax traces after its configuration phase: the argument text twice and, unless the start
+// failed, the start, the wait and the setup program's exit code.
+inline std::vector<std::wstring> StartTrace(const std::wstring& args, DWORD code, bool started) {
+  const std::wstring setupLine = (L"Setup CMD " + args).substr(0, 259);
+  if (!started) return {setupLine, setupLine};
+  return {setupLine, setupLine, L"CreateProcess", L"WaitForSingleObject",
+          code == STILL_ACTIVE ? L"Still running" : L"Exit Code " + std::to_wstring(int(code))};
 }
 
 }  // namespace wine

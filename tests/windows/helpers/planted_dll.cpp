@@ -5,15 +5,10 @@
 #include <windows.h>
 
 extern "C" BOOL WINAPI PlantedDllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    wchar_t marker[MAX_PATH + 8] = {};
-    const DWORD length = GetModuleFileNameW(instance, marker, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) {
-      lstrcatW(marker, L".loaded");
-      const HANDLE file = CreateFileW(marker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-      if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    }
+  wchar_t marker[MAX_PATH + 8] = {};
+  if (reason == DLL_PROCESS_ATTACH && GetModuleFileNameW(instance, marker, MAX_PATH) < MAX_PATH) {
+    lstrcatW(marker, L".loaded");
+    CloseHandle(CreateFileW(marker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   }
   return TRUE;
 }
