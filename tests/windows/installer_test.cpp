@@ -36,10 +36,8 @@ std::optional<std::wstring> Greeting() {
 }  // namespace
 
 TEST(PerinaxInstallers, StartsPackagesAndScriptsWithTheArgumentTextAndPassesTheirExitCodeOn) {
-  // A quoted value with a blank and a backslash before the closing quote, which a program that
-  // splits its command line the C runtime's way would take for an escaped quote. (Wine's msiexec
-  // turns a run of blanks in a value into one, where Windows keeps them: the script shows that
-  // Perinax passes them on.)
+  // A quoted value ending in a backslash, which the C runtime's way of splitting a command line
+  // takes for an escaped quote. Wine's msiexec folds a run of blanks; the script shows they pass.
   const Start starts[] = {
       {L"package", L"perinax-demo.msi", L"/qn GREETING=\"C:\\Program Files\\Contoso\\\" /norestart",
        0, true, L"C:\\Program Files\\Contoso\\"},

@@ -48,9 +48,8 @@ struct Explained {
 }  // namespace
 
 // perinax-explain's plan for one case (this prefix's architecture at a version Wine shows) is what
-// Perinax.exe then traces and writes. Where Wine and Windows read a file differently the explainer
-// follows Windows; such files are pinned on the host (a UTF-8 mark before a section header, keys
-// before any section, ';' lines, a missing ']').
+// Perinax.exe then traces and writes. Files Wine reads unlike Windows (which the explainer follows)
+// are pinned on the host: a UTF-8 mark, keys before any section, ';' lines, a missing ']'.
 TEST(Perinax, TracesAndWritesAtEachVersionWhatTheExplainerPredicts) {
   // The example, marked as UTF-8 (it starts with a comment), to start the demo setup program.
   const std::string example = std::regex_replace(
@@ -93,7 +92,7 @@ TEST(Perinax, TracesAndWritesAtEachVersionWhatTheExplainerPredicts) {
       {"mistakes", L"win81", L"/exitcode=2", 2},
       {"unicode", L"win10", L"/exitcode=4", 4},
   };
-  const bool win64 = wine::IsWin64Prefix();
+  const bool win64 = wine::kWin64Prefix;
   for (const Explained& run : runs) {
     const std::string caseName = wine::Narrow(run.version) + (win64 ? "-x64" : "-x86");
     SCOPED_TRACE(std::string(run.file) + ", " + caseName);
@@ -122,8 +121,8 @@ TEST(Perinax, TracesAndWritesAtEachVersionWhatTheExplainerPredicts) {
     const wine::PerinaxSetting shown(L"Version", run.version);
     RunAndCheck(folder.path, trace, run.args, run.code);
     if (key.empty()) continue;
-    // The value lands in the view the plan names, and only there (a path that still holds
-    // Wow6432Node\ names the 32-bit storage in either view).
+    // The value lands in the view the plan names, and only there (Wow6432Node\ in a path names
+    // the 32-bit storage in either view).
     EXPECT_EQ(wine::MachineDword(key, name, rrf), std::optional(written["value"].get<DWORD>()));
     if (win64 && key.find(L"6432") == std::wstring::npos) {  // SOFTWARE is kept twice
       EXPECT_FALSE(
@@ -133,8 +132,7 @@ TEST(Perinax, TracesAndWritesAtEachVersionWhatTheExplainerPredicts) {
 }
 
 // What only the platform decides: the current directory and the files in it, a document with no
-// program to open it, a crash, the longest argument text and WMI switched off. No
-// value is written, so that the trace is the same on x86 and x64.
+// program, a crash, the longest argument text, WMI switched off; no value, so x86 and x64 agree.
 TEST(Perinax, EndsWithTheSetupProgramsExitCodeOrFailsWholeOnTheRealPlatform) {
   const wine::PerinaxSetting shown(L"Version", L"win7");
   const wine::TempFolder folder(L"perinax platform");
@@ -173,7 +171,7 @@ TEST(Perinax, EndsWithTheSetupProgramsExitCodeOrFailsWholeOnTheRealPlatform) {
     std::vector<std::wstring> trace = {kStart, row.dir + L"\\Perinax.ini"};
     if (row.missing) trace.push_back(L"Please check the path of INI file!");
     trace.insert(trace.end(),
-                 {L"OS version " + std::to_wstring(wine::IsWin64Prefix() ? 0x06010009 : 0x06010000),
+                 {L"OS version " + std::to_wstring(wine::kWin64Prefix ? 0x06010009 : 0x06010000),
                   L"CheckINISection win7", L"No registry target in the INI file", kEnd});
     RunAndCheck(row.dir, trace, row.args, row.code);
     for (const wchar_t* name : {L"Perinax.ini", L"setup.exe", L"setup-received.txt"})

@@ -36,25 +36,22 @@ TEST(TraceViewerLog, RecordsAnUnattendedRunAndNeverStopsIt) {
 
     // Each line: the time, then the id of the process that sent it: the viewer's own first and
     // last lines, and the program's trace between them, as the viewer prints it.
-    const std::vector<std::wstring> lines = wine::Lines(log);
+    std::vector<std::wstring> lines = wine::Lines(log), ids, texts;
     ASSERT_EQ(lines.size(), printed.trace.size() + 3);
     EXPECT_EQ(lines[0], L"earlier run");
-    const std::wregex stamped(LR"((\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z) \[(\d+)\] (.*))");
-    std::wstring previousTime, programId;
-    std::vector<std::wstring> texts;
-    for (std::size_t i = 1; i < lines.size(); ++i) {
+    const std::wregex stamped(LR"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z \[(\d+)\] (.*))");
+    for (auto line = lines.begin() + 1; line != lines.end(); ++line) {
       std::wsmatch part;
-      ASSERT_TRUE(std::regex_match(lines[i], part, stamped)) << wine::Narrow(lines[i]);
-      EXPECT_LE(previousTime, part[1].str());
-      previousTime = part[1];
-      const bool byViewer = i == 1 || i + 1 == lines.size();
-      if (!byViewer && programId.empty()) programId = part[2];
-      EXPECT_EQ(part[2].str(), byViewer ? std::to_wstring(viewerId) : programId);
-      texts.push_back(part[3]);
+      ASSERT_TRUE(std::regex_match(*line, part, stamped)) << wine::Narrow(*line);
+      ids.push_back(part[1]);
+      texts.push_back(part[2]);
     }
-    EXPECT_NE(programId, std::to_wstring(viewerId));
-    EXPECT_EQ(texts.front(), L"perinax-trace: running " + program);
-    EXPECT_EQ(texts.back(), L"perinax-trace: exit code 3010 (0x00000bc2)");
-    EXPECT_EQ(std::vector(texts.begin() + 1, texts.end() - 1), printed.trace);
+    EXPECT_NE(ids[1], std::to_wstring(viewerId));
+    std::vector<std::wstring> expectedIds(ids.size(), ids[1]), expected = printed.trace;
+    expectedIds.front() = expectedIds.back() = std::to_wstring(viewerId);
+    EXPECT_EQ(ids, expectedIds);
+    expected.insert(expected.begin(), L"perinax-trace: running " + program);
+    expected.push_back(L"perinax-trace: exit code 3010 (0x00000bc2)");
+    EXPECT_EQ(texts, expected);
   }
 }

@@ -19,10 +19,9 @@ namespace wine {
 // The build folder as Windows sees it: Wine shows the Unix root as drive Z:.
 inline const std::wstring kBuildDir = L"Z:" PERINAX_BINARY_DIR;
 
-inline bool IsWin64Prefix() {
-  const char* arch = std::getenv("PERINAX_WINE_ARCH");
-  return arch != nullptr && std::string(arch) == "win64";
-}
+// ctest names the prefix the tests run in.
+inline const bool kWin64Prefix =
+    std::getenv("PERINAX_WINE_ARCH") && std::string(std::getenv("PERINAX_WINE_ARCH")) == "win64";
 
 // The \\?\ form (which takes backslashes only), so that paths of any length can be used.
 inline std::filesystem::path Long(const std::wstring& path) {
@@ -98,10 +97,9 @@ inline std::optional<DWORD> MachineDword(const std::wstring& path, const std::ws
              : std::nullopt;
 }
 
-// Runs a command line from a folder, standard output to a file or, without one, detached: with no
-// console and no standard handles, as a deployment tool starts a program. Its exit code, or kNotRun
-// when it did not start or did not end in time (it is then ended, with every process it started);
-// its process id into processId when given.
+// Runs a command line from a folder, standard output to a file or, without one, detached with no
+// console or handles, as a deployment tool starts a program: its exit code (and process id), or
+// kNotRun when it did not start or end in time (it is then ended, with every process it started).
 inline constexpr DWORD kNotRun = 0xDEADDEAD;
 inline DWORD Run(std::wstring commandLine, const std::wstring& folder, const std::wstring& output,
                  DWORD* processId = nullptr) {
@@ -147,9 +145,9 @@ inline std::vector<std::wstring> Lines(const std::wstring& file) {
   return lines;
 }
 
-// Runs a program (Perinax.exe, by default the build's) with the argument text under the build's
-// trace viewer (given its options, such as --dlls FILE), from a folder: its exit code and the
-// lines the viewer printed.
+// Runs a program (by default the build's Perinax.exe) with the argument text from a folder under
+// the build's trace viewer, given its options (--dlls FILE): its exit code and the lines it
+// printed.
 struct Traced {
   DWORD code;
   std::vector<std::wstring> trace;
