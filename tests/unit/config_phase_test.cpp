@@ -11,18 +11,18 @@
 
 // The whole phase over fakes: the trace between the banners and the registry calls.
 TEST(LoadINIFile, TracesEveryStageInOrder) {
-  const std::tuple<const wchar_t*, std::uint16_t, bool, std::wstring, std::wstring> rows[] = {
-      {L"6.3.9600", 9, true,
+  const std::tuple<const wchar_t*, bool, std::wstring, std::wstring> rows[] = {
+      {L"6.3.9600", true,
        L"OS version 100859913|CheckINISection win8.1|m_szReg64KeyPath S\\81|Not find|"
        L"szRegPath S\\81|WriteToReg|X64|create|Write VUZA Value",
        L"disable|open S\\81 0x2011f|create S\\81 0x2011f|set N=81|close|revert saved"},
       // Neither a file nor a working probe: nothing is read and nothing written.
-      {L"6.1.7601", 9, false,
+      {L"6.1.7601", false,
        L"Please check the path of INI file!|Failed to initialize COM library. hres = 0x80010106|"
        L"OS version 255",
        L""},
   };
-  for (const auto& [version, architecture, ini, lines, calls] : rows) {
+  for (const auto& [version, ini, lines, calls] : rows) {
     SCOPED_TRACE(version);
     FakeProfile profile;
     if (ini) {
@@ -31,7 +31,6 @@ TEST(LoadINIFile, TracesEveryStageInOrder) {
     }
     FakeOsProbe probe;
     probe.versions = {version};
-    probe.architecture = architecture;
     probe.results[0] = ini ? 0 : HResult(0x80010106);
     FakeRegistry registry;
     RecordingTrace trace;

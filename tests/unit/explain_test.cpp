@@ -6,11 +6,11 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-using namespace std::string_literals;
-
 #include "recording_trace.h"
 #include "tools/explain/report.h"
 #include "tools/explain/utf.h"
+
+using namespace std::string_literals;
 
 namespace {
 

@@ -3,18 +3,16 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "settings/ini_reader.h"
 #include "settings/profile_api.h"
 
 // A current directory (empty: unreadable) and an INI text read as Windows reads it, whatever
-// the path; the key reads are recorded as "GetString(section, key, size, file)".
+// the path (the real readers under Wine show that the right file is named).
 class FakeProfile final : public ProfileApi {
  public:
   std::wstring currentDirectory = L"C:\\Setup";
   std::optional<std::uint32_t> directoryResult;  // else as GetCurrentDirectoryW
-  std::vector<std::wstring> calls;
 
   void SetIniText(std::string_view bytes) { ini_ = IniReader::FromBytes(bytes); }
 
@@ -30,9 +28,7 @@ class FakeProfile final : public ProfileApi {
     return ini_.SectionNames(buffer, size);
   }
   std::uint32_t GetString(const wchar_t* section, const wchar_t* key, const wchar_t* defaultText,
-                          wchar_t* buffer, std::uint32_t size, const wchar_t* file) override {
-    calls.push_back(L"GetString(" + std::wstring(section) + L", " + key + L", " +
-                    std::to_wstring(size) + L", " + file + L")");
+                          wchar_t* buffer, std::uint32_t size, const wchar_t*) override {
     return ini_.GetString(section, key, defaultText, buffer, size);
   }
 

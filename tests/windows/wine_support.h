@@ -145,9 +145,8 @@ inline std::vector<std::wstring> Lines(const std::wstring& file) {
   return lines;
 }
 
-// Runs a program (by default the build's Perinax.exe) with the argument text from a folder under
-// the build's trace viewer, given its options (--dlls FILE): its exit code and the lines it
-// printed.
+// Runs a program (the build's Perinax.exe unless named) with the argument text from a folder
+// under the build's trace viewer, given its options: its exit code and the lines it printed.
 struct Traced {
   DWORD code;
   std::vector<std::wstring> trace;
