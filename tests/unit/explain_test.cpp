@@ -68,7 +68,6 @@ TEST(ExplainWarnings, OneRowAWarning) {
   for (std::size_t i = 1; i <= 1 + kWarningsPerCode; ++i)
     manyFound += "|unused-section@" + std::to_string(i);
   const std::tuple<std::string, std::string, std::string> rows[] = {
-      {clean, "", ""},
       {"[Win7]\n" + clean, "section-case@1", "[win7]"},
       {"[Defualt]\n" + clean, "unused-section@1", "did you mean [Default]"},
       {Section("win7"), "no-default@1", "vista-x86, vista-x64"},

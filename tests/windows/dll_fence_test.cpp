@@ -28,23 +28,22 @@ TEST(DllFence, NoDllPlantedInTheFolderIsLoadedAndTheRunIsUnchanged) {
   std::set<std::wstring> names;
   const auto run = [&] {
     wine::RemoveMachineKey(key);
-    const auto traced =
+    const auto [code, trace] =
         wine::RunTraced(media.path, L"/exitcode=7", perinax, L"--dlls \"" + dlls + L"\" ");
-    EXPECT_EQ(traced.code, 7u);
+    EXPECT_EQ(code, 7u);
     EXPECT_EQ(wine::MachineDword(key, L"Fence", wine::kWin64Prefix ? RRF_SUBKEY_WOW6464KEY : 0),
               std::optional<DWORD>(9));
     for (std::wstring dll : wine::Lines(dlls))
       names.insert(_wcslwr(&dll[dll.find_last_of(L"\\/") + 1]));
-    return traced.trace;
+    return trace;
   };
   const std::vector<std::wstring> clean = run();
   ASSERT_FALSE(names.empty());
 
   // One planted copy under every name loaded: a name not loaded without it is not looked for.
   const std::wstring plantedDll = wine::kBuildDir + L"/tests/windows/helpers/planted.dll";
-  for (const std::wstring& name : names) {
+  for (const std::wstring& name : names)
     EXPECT_TRUE(CopyFileW(plantedDll.c_str(), (media / name).c_str(), FALSE)) << wine::Narrow(name);
-  }
 
   EXPECT_EQ(run(), clean);
   // A planted DLL that was loaded left its marker beside itself.

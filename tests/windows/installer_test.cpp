@@ -14,7 +14,6 @@ const std::wstring kPackageKey = L"SOFTWARE\\Perinax\\DemoPackage";  // the pack
 const std::wstring kEnd = L"-----LoadINIFile file end-----";
 
 struct Start {
-  const wchar_t* label;
   const wchar_t* setupFile;
   std::wstring args;
   DWORD code;
@@ -39,21 +38,20 @@ TEST(PerinaxInstallers, StartsPackagesAndScriptsWithTheArgumentTextAndPassesThei
   // A quoted value ending in a backslash, which the C runtime's way of splitting a command line
   // takes for an escaped quote. Wine's msiexec folds a run of blanks; the script shows they pass.
   const Start starts[] = {
-      {L"package", L"perinax-demo.msi", L"/qn GREETING=\"C:\\Program Files\\Contoso\\\" /norestart",
-       0, true, L"C:\\Program Files\\Contoso\\"},
+      {L"perinax-demo.msi", L"/qn GREETING=\"C:\\Program Files\\Contoso\\\" /norestart", 0, true,
+       L"C:\\Program Files\\Contoso\\"},
       // The launch condition fails: msiexec's own 1603, after a start and a wait.
-      {L"refused", L"perinax-demo.msi", L"/qn REFUSE=1 GREETING=x", 1603},
+      {L"perinax-demo.msi", L"/qn REFUSE=1 GREETING=x", 1603},
       // Nothing to start: Perinax's own 1603, with no line after the two "Setup CMD".
-      {L"missing", L"missing.msi", L"/qn", 1603, false},
+      {L"missing.msi", L"/qn", 1603, false},
       // Without a folder the shell also looks on the PATH; ".\" keeps it to the current directory.
-      {L"on the PATH", L"msiexec.exe", L"/i perinax-demo.msi /qn GREETING=found", 0, true,
-       L"found"},
-      {L"dot", L".\\msiexec.exe", L"/i perinax-demo.msi /qn GREETING=found", 1603, false},
-      {L"script", L"scripts\\setup.cmd", L"/quiet \"C:\\Program Files\\x\\\"  two  blanks", 5, true,
+      {L"msiexec.exe", L"/i perinax-demo.msi /qn GREETING=found", 0, true, L"found"},
+      {L".\\msiexec.exe", L"/i perinax-demo.msi /qn GREETING=found", 1603, false},
+      {L"scripts\\setup.cmd", L"/quiet \"C:\\Program Files\\x\\\"  two  blanks", 5, true,
        std::nullopt, "/quiet \"C:\\Program Files\\x\\\"  two  blanks\r\n"},
   };
   for (const Start& start : starts) {
-    SCOPED_TRACE(wine::Narrow(start.label));
+    SCOPED_TRACE(wine::Narrow(start.setupFile + (L" " + start.args)));
     const wine::TempFolder folder(L"perinax installer");
     CopyFileW((wine::kBuildDir + L"/examples/perinax-demo.msi").c_str(),
               (folder / L"perinax-demo.msi").c_str(), FALSE);
@@ -63,12 +61,12 @@ TEST(PerinaxInstallers, StartsPackagesAndScriptsWithTheArgumentTextAndPassesThei
     wine::WriteBytes(folder / L"Perinax.ini",
                      "[Default]\r\nSetupFile=" + wine::Narrow(start.setupFile) +
                          "\r\nRegPath32KeyPath=\r\nRegPath64KeyPath=\r\n");
-    const wine::Traced run = wine::RunTraced(folder.path, start.args);
+    const auto [code, trace] = wine::RunTraced(folder.path, start.args);
 
-    EXPECT_EQ(run.code, start.code);
-    const auto end = std::find(run.trace.begin(), run.trace.end(), kEnd);
-    ASSERT_NE(end, run.trace.end());
-    EXPECT_EQ(std::vector(end + 1, run.trace.end()),
+    EXPECT_EQ(code, start.code);
+    const auto end = std::find(trace.begin(), trace.end(), kEnd);
+    ASSERT_NE(end, trace.end());
+    EXPECT_EQ(std::vector(end + 1, trace.end()),
               wine::StartTrace(start.args, start.code, start.started));
     EXPECT_EQ(Greeting(), start.greeting);
     EXPECT_EQ(wine::ReadBytes(folder / L"received.txt"), start.received);

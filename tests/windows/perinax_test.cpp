@@ -7,6 +7,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <regex>
+#include <tuple>
 
 #include "wine_support.h"
 
@@ -30,20 +31,12 @@ void RunAndCheck(const std::wstring& dir, const std::vector<std::wstring>& trace
   CopyFileW((wine::kBuildDir + L"/tools/perinax-demo-setup.exe").c_str(),
             wine::Long(dir + L"\\setup.exe").c_str(), FALSE);
   DeleteFileW(wine::Long(dir + L"\\setup-received.txt").c_str());
-  const wine::Traced run = wine::RunTraced(dir, args);
-  EXPECT_EQ(run.code, code);
-  EXPECT_EQ(Ansi(run.trace), Ansi(trace) + Ansi(wine::StartTrace(args, code, code != kFailed)));
+  const auto [exitCode, printed] = wine::RunTraced(dir, args);
+  EXPECT_EQ(exitCode, code);
+  EXPECT_EQ(Ansi(printed), Ansi(trace) + Ansi(wine::StartTrace(args, code, code != kFailed)));
   EXPECT_EQ(wine::ReadBytes(dir + L"\\setup-received.txt"),
             code != kFailed ? std::optional(wine::Narrow(args)) : std::nullopt);
 }
-
-struct Explained {
-  const char* file;
-  const wchar_t* version;  // as Wine names it
-  std::wstring args;
-  DWORD code;
-  bool keyLeft = false;  // the row before left the key there
-};
 
 }  // namespace
 
@@ -81,23 +74,26 @@ TEST(Perinax, TracesAndWritesAtEachVersionWhatTheExplainerPredicts) {
       // characters and an empty value name (the key's default value).
       {"unicode", std::string(reinterpret_cast<const char*>(utf16.data()), utf16.size() * 2)},
   };
-  const Explained runs[] = {
-      {"example", L"vista", L"/S /v\"/qn REBOOT=ReallySuppress\" /exitcode=1", 1},
+  // The file, the version as Wine names it, the argument text, the exit code, and whether the row
+  // before left the key there.
+  const std::tuple<const char*, const wchar_t*, std::wstring, DWORD, bool> runs[] = {
+      {"example", L"vista", L"/S /v\"/qn REBOOT=ReallySuppress\" /exitcode=1", 1, false},
       {"example", L"win7", L"a\tb  c \"d  e\" /exitcode=3010", 3010, true},
-      {"example", L"win8", L"/exitcode=0 Gr\u00fc\u00dfe \u0395\u03bb\u03bb\u03ac\u03b4\u03b1", 0},
-      {"example", L"win81", L"/exitcode=-1", 0xFFFFFFFF},
-      {"example", L"win10", L"/exitcode=259 \"C:\\Program Files\\x\"", 259},
-      {"mistakes", L"win7", L"", 0},
-      {"mistakes", L"win8", L"/q", kFailed},
-      {"mistakes", L"win81", L"/exitcode=2", 2},
-      {"unicode", L"win10", L"/exitcode=4", 4},
+      {"example", L"win8", L"/exitcode=0 Gr\u00fc\u00dfe \u0395\u03bb\u03bb\u03ac\u03b4\u03b1", 0,
+       false},
+      {"example", L"win81", L"/exitcode=-1", 0xFFFFFFFF, false},
+      {"example", L"win10", L"/exitcode=259 \"C:\\Program Files\\x\"", 259, false},
+      {"mistakes", L"win7", L"", 0, false},
+      {"mistakes", L"win8", L"/q", kFailed, false},
+      {"mistakes", L"win81", L"/exitcode=2", 2, false},
+      {"unicode", L"win10", L"/exitcode=4", 4, false},
   };
   const bool win64 = wine::kWin64Prefix;
-  for (const Explained& run : runs) {
-    const std::string caseName = wine::Narrow(run.version) + (win64 ? "-x64" : "-x86");
-    SCOPED_TRACE(std::string(run.file) + ", " + caseName);
-    const wine::TempFolder folder(L"perinax " + wine::Wide(run.file));
-    wine::WriteBytes(folder / L"Perinax.ini", files.at(run.file));
+  for (const auto& [file, version, args, code, keyLeft] : runs) {
+    const std::string caseName = wine::Narrow(version) + (win64 ? "-x64" : "-x86");
+    SCOPED_TRACE(std::string(file) + ", " + caseName);
+    const wine::TempFolder folder(L"perinax " + wine::Wide(file));
+    wine::WriteBytes(folder / L"Perinax.ini", files.at(file));
     ASSERT_LE(wine::Run(L"\"" + wine::kBuildDir + L"/tools/perinax-explain.exe\" --json --case " +
                             wine::Wide(caseName) + L" Perinax.ini",
                         folder.path, folder / L"plan.json"),
@@ -107,8 +103,8 @@ TEST(Perinax, TracesAndWritesAtEachVersionWhatTheExplainerPredicts) {
     std::vector<std::wstring> trace;
     for (const auto& line : plan["trace"]) {
       std::wstring text = wine::Wide(line.get<std::string>());
-      if (run.keyLeft && text == L"create") text = L"open";  // a key that is there is opened
-      if (run.keyLeft && !win64 && text == L"Write VUZA Value") text = L"win 7 Write VUZA Value";
+      if (keyLeft && text == L"create") text = L"open";  // a key that is there is opened
+      if (keyLeft && !win64 && text == L"Write VUZA Value") text = L"win 7 Write VUZA Value";
       trace.push_back(text);
       if (text == kEnd) break;  // the start is Perinax's own
     }
@@ -117,9 +113,9 @@ TEST(Perinax, TracesAndWritesAtEachVersionWhatTheExplainerPredicts) {
                        name = wine::Wide(written.value("name", ""));
     const int view = win64 ? written.value("view", 0) : 0;  // 0: the only one, on x86
     const DWORD rrf = view == 64 ? RRF_SUBKEY_WOW6464KEY : view == 32 ? RRF_SUBKEY_WOW6432KEY : 0;
-    if (!run.keyLeft) wine::RemoveMachineKey(key);
-    const wine::PerinaxSetting shown(L"Version", run.version);
-    RunAndCheck(folder.path, trace, run.args, run.code);
+    if (!keyLeft) wine::RemoveMachineKey(key);
+    const wine::PerinaxSetting shown(L"Version", version);
+    RunAndCheck(folder.path, trace, args, code);
     if (key.empty()) continue;
     // The value lands in the view the plan names, and only there (Wow6432Node\ in a path names
     // the 32-bit storage in either view).
@@ -140,40 +136,33 @@ TEST(Perinax, EndsWithTheSetupProgramsExitCodeOrFailsWholeOnTheRealPlatform) {
   const auto ini = [](const std::string& setupFile) {
     return "[Default]\r\nSetupFile=" + setupFile + "\r\nRegPath32KeyPath=\r\nRegPath64KeyPath=\r\n";
   };
-  struct Row {
-    const wchar_t* label;
-    std::wstring dir;                 // the current directory
-    std::optional<std::string> file;  // Perinax.ini, or none
-    std::wstring args;
-    DWORD code;
-    bool missing = false;  // the file counts as missing
-  };
   std::wstring longest = L"/exitcode=9";
   while (longest.size() < 32766 - 3 - (fits.size() + 10)) longest += L" \"a b\" c\u00e9";
   longest.resize(32766 - 3 - (fits.size() + 10));  // the setup program's command line just fits
-  const Row rows[] = {
-      {L"root", L"C:\\", ini("setup.exe"), L"/exitcode=3", 3},
-      {L"fits", fits, ini("setup.exe"), L"/exitcode=7", 7},
-      {L"no file", folder.path, std::nullopt, L"/q", kFailed, true},
-      {L"INI folder", folder / L"ini", std::nullopt, L"/q", kFailed},  // holds a Perinax.ini folder
-      {L"folder", folder.path, ini("C:\\windows"), L"/q", kFailed},
-      {L"document", folder.path, ini("x.perinaxbad"), L"/q", kFailed},
-      {L"crash", folder.path, ini("setup.exe"), L"/crash", EXCEPTION_ACCESS_VIOLATION},
-      {L"longest", fits, ini(wine::Narrow(fits + L"\\setup.exe")), longest, 9},
+  // The current directory, Perinax.ini in it or none, the argument text, the exit code, and
+  // whether the file counts as missing (a folder named Perinax.ini does not).
+  const std::tuple<std::wstring, std::optional<std::string>, std::wstring, DWORD, bool> rows[] = {
+      {L"C:\\", ini("setup.exe"), L"/exitcode=3", 3, false},
+      {folder.path, std::nullopt, L"/q", kFailed, true},
+      {folder / L"ini", std::nullopt, L"/q", kFailed, false},
+      {folder.path, ini("C:\\windows"), L"/q", kFailed, false},   // a folder
+      {folder.path, ini("x.perinaxbad"), L"/q", kFailed, false},  // no program for it
+      {folder.path, ini("setup.exe"), L"/crash", EXCEPTION_ACCESS_VIOLATION, false},
+      {fits, ini(wine::Narrow(fits + L"\\setup.exe")), longest, 9, false},
   };
   for (const std::wstring& dir : {fits, folder / L"ini", folder / L"ini\\Perinax.ini"})
     CreateDirectoryW(wine::Long(dir).c_str(), nullptr);
   wine::WriteBytes(folder / L"x.perinaxbad", "a document of no known type");
-  for (const Row& row : rows) {
-    SCOPED_TRACE(wine::Narrow(row.label));
-    const std::wstring in = row.dir.back() == L'\\' ? row.dir : row.dir + L"\\";
-    if (row.file) wine::WriteBytes(in + L"Perinax.ini", *row.file);
-    std::vector<std::wstring> trace = {kStart, row.dir + L"\\Perinax.ini"};
-    if (row.missing) trace.push_back(L"Please check the path of INI file!");
+  for (const auto& [dir, file, args, code, missing] : rows) {
+    SCOPED_TRACE(wine::Narrow(dir) + ", " + file.value_or("no Perinax.ini").substr(0, 40));
+    const std::wstring in = dir.back() == L'\\' ? dir : dir + L"\\";
+    if (file) wine::WriteBytes(in + L"Perinax.ini", *file);
+    std::vector<std::wstring> trace = {kStart, dir + L"\\Perinax.ini"};
+    if (missing) trace.push_back(L"Please check the path of INI file!");
     trace.insert(trace.end(),
                  {L"OS version " + std::to_wstring(wine::kWin64Prefix ? 0x06010009 : 0x06010000),
                   L"CheckINISection win7", L"No registry target in the INI file", kEnd});
-    RunAndCheck(row.dir, trace, row.args, row.code);
+    RunAndCheck(dir, trace, args, code);
     for (const wchar_t* name : {L"Perinax.ini", L"setup.exe", L"setup-received.txt"})
       DeleteFileW(wine::Long(in + name).c_str());
   }

@@ -15,9 +15,9 @@ TEST(TraceViewerLog, RecordsAnUnattendedRunAndNeverStopsIt) {
   wine::WriteBytes(folder / L"Perinax.ini", "[Default]\r\nSetupFile=setup.exe\r\n");
   const std::wstring args = L"/quiet \"/log=C:\\a b.txt\" /exitcode=3010";
   const std::wstring program = L"\"" + wine::kBuildDir + L"/Perinax.exe\" " + args;
-  const wine::Traced printed = wine::RunTraced(folder.path, args);
-  ASSERT_EQ(printed.code, 3010u);
-  ASSERT_EQ(printed.trace.back(), L"Exit Code 3010");
+  const auto [code, printed] = wine::RunTraced(folder.path, args);
+  ASSERT_EQ(code, 3010u);
+  ASSERT_EQ(printed.back(), L"Exit Code 3010");
 
   // An earlier run's line stays: the log is appended to. A log that cannot be written (its
   // folder is missing, or it is a folder) leaves the run as it is.
@@ -37,7 +37,7 @@ TEST(TraceViewerLog, RecordsAnUnattendedRunAndNeverStopsIt) {
     // Each line: the time, then the id of the process that sent it: the viewer's own first and
     // last lines, and the program's trace between them, as the viewer prints it.
     std::vector<std::wstring> lines = wine::Lines(log), ids, texts;
-    ASSERT_EQ(lines.size(), printed.trace.size() + 3);
+    ASSERT_EQ(lines.size(), printed.size() + 3);
     EXPECT_EQ(lines[0], L"earlier run");
     const std::wregex stamped(LR"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z \[(\d+)\] (.*))");
     for (auto line = lines.begin() + 1; line != lines.end(); ++line) {
@@ -47,7 +47,7 @@ TEST(TraceViewerLog, RecordsAnUnattendedRunAndNeverStopsIt) {
       texts.push_back(part[2]);
     }
     EXPECT_NE(ids[1], std::to_wstring(viewerId));
-    std::vector<std::wstring> expectedIds(ids.size(), ids[1]), expected = printed.trace;
+    std::vector<std::wstring> expectedIds(ids.size(), ids[1]), expected = printed;
     expectedIds.front() = expectedIds.back() = std::to_wstring(viewerId);
     EXPECT_EQ(ids, expectedIds);
     expected.insert(expected.begin(), L"perinax-trace: running " + program);

@@ -79,8 +79,8 @@ struct PerinaxSetting {
   std::wstring key, name;
 };
 
-// Removes a key below HKEY_LOCAL_MACHINE from both views; it has no subkeys, as Perinax makes only
-// the last key of a path.
+// Removes a key below HKLM from both views; Perinax makes only the last key of a path, so it has
+// no subkeys.
 inline void RemoveMachineKey(const std::wstring& path) {
   if (path.empty()) return;  // that would be all of HKLM
   for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY})
@@ -147,13 +147,9 @@ inline std::vector<std::wstring> Lines(const std::wstring& file) {
 
 // Runs a program (the build's Perinax.exe unless named) with the argument text from a folder
 // under the build's trace viewer, given its options: its exit code and the lines it printed.
-struct Traced {
-  DWORD code;
-  std::vector<std::wstring> trace;
-};
-inline Traced RunTraced(const std::wstring& folder, const std::wstring& args,
-                        const std::wstring& program = kBuildDir + L"/Perinax.exe",
-                        const std::wstring& options = L"") {
+inline std::pair<DWORD, std::vector<std::wstring>> RunTraced(
+    const std::wstring& folder, const std::wstring& args,
+    const std::wstring& program = kBuildDir + L"/Perinax.exe", const std::wstring& options = L"") {
   // One file per test process: the tests of one prefix run at the same time.
   const std::wstring output = (std::filesystem::temp_directory_path() /
                                (L"trace" + std::to_wstring(GetCurrentProcessId()) + L".txt"))
