@@ -68,10 +68,11 @@ TEST(PerinaxInstallers, StartsPackagesAndScriptsWithTheArgumentTextAndPassesThei
     ASSERT_NE(end, trace.end());
     EXPECT_EQ(std::vector(end + 1, trace.end()),
               wine::StartTrace(start.args, start.code, start.started));
-    EXPECT_EQ(Greeting(), start.greeting);
+    const std::optional<std::wstring> greeting = Greeting();
+    EXPECT_EQ(greeting, start.greeting);
     EXPECT_EQ(wine::ReadBytes(folder / L"received.txt"), start.received);
     // The next run must install afresh, not repair.
-    if (Greeting()) {
+    if (greeting) {
       wine::Run(L"msiexec.exe /x \"" + (folder / L"perinax-demo.msi") + L"\" /qn", folder.path,
                 folder / L"uninstall.txt");
     }
