@@ -34,8 +34,7 @@ target_link_options(Perinax PRIVATE -municode -mwindows -nostartfiles -nodefault
   -Wl,--no-insert-timestamp)
 perinax_fence_program(Perinax)
 # The version resource and the manifest carry the project's version.
-set(version_dir ${CMAKE_BINARY_DIR}/version)
-configure_file(${CMAKE_SOURCE_DIR}/app/perinax_version.h.in ${version_dir}/perinax_version.h @ONLY)
+set(version_dir ${PERINAX_VERSION_DIR})
 configure_file(${CMAKE_SOURCE_DIR}/app/perinax.manifest.in ${version_dir}/perinax.manifest @ONLY)
 target_include_directories(Perinax PRIVATE ${version_dir})
 set_source_files_properties(${CMAKE_SOURCE_DIR}/app/perinax.rc PROPERTIES

@@ -9,7 +9,13 @@ set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-tidy cppcheck
           googletest libgtest-dev nlohmann-json3-dev g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
           wine wine32 wine64 wixl
-          zip osslsigncode openssl)
+          zip osslsigncode openssl
+          emscripten chromium chromium-driver python3-selenium)
+
+# Tools from npm that the tests run and the release never ships, each at a fixed
+# version, in a folder of their own (the folder's node_modules/.bin holds them).
+npm_packages=(@microsoft/sarif-multitool@5.7.0)
+npm_dir=/usr/local/lib/perinax-npm
 
 # What Wine's 32-bit processes need where the kernel cannot run them: qemu-user
 # 10 (Debian 12's own 7.2 hangs Wine), and a 32-bit compiler for the preload
@@ -106,6 +112,21 @@ wine_through_qemu() {
   fi
   /usr/lib/wine/wine --version >/dev/null 2>&1 || fail "Wine's 32-bit loader does not start, even through qemu-i386"
 }
+
+npm_missing=()
+for p in "${npm_packages[@]}"; do
+  name=${p%@*}
+  version=${p##*@}
+  installed_version=$(node -p "require('$npm_dir/node_modules/$name/package.json').version" 2>/dev/null || true)
+  [ "$installed_version" = "$version" ] || npm_missing+=("$p")
+done
+if [ ${#npm_missing[@]} -ne 0 ]; then
+  command -v npm >/dev/null || apt_install npm
+  echo "install-deps: installing ${npm_missing[*]} from npm into $npm_dir"
+  mkdir -p "$npm_dir"
+  npm install --prefix "$npm_dir" --no-audit --no-fund --loglevel=error "${npm_missing[@]}" >/dev/null ||
+    fail "npm install ${npm_missing[*]} failed"
+fi
 
 if native_i386; then
   # A kernel that runs 32-bit programs needs no qemu: take ours away if present.
