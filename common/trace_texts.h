@@ -7,19 +7,21 @@
 // exactly as they are, spelling included. A text with a % is a format for
 // TraceFormatted; the part before the % is fixed.
 
-inline constexpr wchar_t kTraceMissingIni[] = L"Please check the path of INI file!";
+inline constexpr const wchar_t* kTraceMissingIni = L"Please check the path of INI file!";
 
 // The version probe: each step that can fail has its own line.
-inline constexpr wchar_t kTraceComFailed[] = L"Failed to initialize COM library. hres = 0x%x";
-inline constexpr wchar_t kTraceSecurityFailed[] = L"Failed to initialize security. hres = 0x%x";
-inline constexpr wchar_t kTraceLocatorFailed[] =
+inline constexpr const wchar_t* kTraceComFailed = L"Failed to initialize COM library. hres = 0x%x";
+inline constexpr const wchar_t* kTraceSecurityFailed =
+    L"Failed to initialize security. hres = 0x%x";
+inline constexpr const wchar_t* kTraceLocatorFailed =
     L"Failed to create IWbemLocator object. hres = 0x%x";
-inline constexpr wchar_t kTraceConnectFailed[] = L"Failed to pLoc->ConnectServer.";
-inline constexpr wchar_t kTraceBlanketFailed[] = L"Could not set proxy blanket.";
-inline constexpr wchar_t kTraceQueryFailed[] = L"Query for operating system name failed.";
-inline constexpr wchar_t kTraceNoInstance[] = L"Query for operating system returned no instance.";
-inline constexpr wchar_t kTraceNoVersion[] = L"Failed to get the operating system version.";
-inline constexpr wchar_t kTraceBadVersion[] = L"Unexpected operating system version %ls";
+inline constexpr const wchar_t* kTraceConnectFailed = L"Failed to pLoc->ConnectServer.";
+inline constexpr const wchar_t* kTraceBlanketFailed = L"Could not set proxy blanket.";
+inline constexpr const wchar_t* kTraceQueryFailed = L"Query for operating system name failed.";
+inline constexpr const wchar_t* kTraceNoInstance =
+    L"Query for operating system returned no instance.";
+inline constexpr const wchar_t* kTraceNoVersion = L"Failed to get the operating system version.";
+inline constexpr const wchar_t* kTraceBadVersion = L"Unexpected operating system version %ls";
 inline constexpr const wchar_t* kTraceProbeFailures[] = {
     kTraceComFailed,     kTraceSecurityFailed, kTraceLocatorFailed,
     kTraceConnectFailed, kTraceBlanketFailed,  kTraceQueryFailed,
@@ -29,16 +31,16 @@ inline constexpr const wchar_t* kTraceProbeFailures[] = {
 // The registry step. On x64 Windows: WriteToReg, X64, open or create, then
 // Write VUZA Value; on 32-bit Windows: WriteToReg, then Write VUZA Value (a
 // created key) or win 7 Write VUZA Value (an opened one).
-inline constexpr wchar_t kTraceNoRegistryTarget[] = L"No registry target in the INI file";
-inline constexpr wchar_t kTraceWriteToReg[] = L"WriteToReg";
-inline constexpr wchar_t kTraceX64[] = L"X64";
-inline constexpr wchar_t kTraceKeyOpened[] = L"open";
-inline constexpr wchar_t kTraceKeyCreated[] = L"create";
-inline constexpr wchar_t kTraceValueWritten[] = L"Write VUZA Value";
-inline constexpr wchar_t kTraceValueWrittenToOpenedKey[] = L"win 7 Write VUZA Value";
+inline constexpr const wchar_t* kTraceNoRegistryTarget = L"No registry target in the INI file";
+inline constexpr const wchar_t* kTraceWriteToReg = L"WriteToReg";
+inline constexpr const wchar_t* kTraceX64 = L"X64";
+inline constexpr const wchar_t* kTraceKeyOpened = L"open";
+inline constexpr const wchar_t* kTraceKeyCreated = L"create";
+inline constexpr const wchar_t* kTraceValueWritten = L"Write VUZA Value";
+inline constexpr const wchar_t* kTraceValueWrittenToOpenedKey = L"win 7 Write VUZA Value";
 
 // The launch: the argument text before and after the start, then the rest
 // only when the setup program started.
-inline constexpr wchar_t kTraceSetupCmd[] = L"Setup CMD %ls";
-inline constexpr wchar_t kTraceStarted[] = L"CreateProcess";
-inline constexpr wchar_t kTraceExitCodeFailed[] = L"GetExitCodeProcess fail";
+inline constexpr const wchar_t* kTraceSetupCmd = L"Setup CMD %ls";
+inline constexpr const wchar_t* kTraceStarted = L"CreateProcess";
+inline constexpr const wchar_t* kTraceExitCodeFailed = L"GetExitCodeProcess fail";
