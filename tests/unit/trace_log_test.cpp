@@ -10,61 +10,32 @@
 #include "tools/trace_options.h"
 #include "tools/trace_rules.h"
 
-namespace {
-
-constexpr LogTime kUtc{2026, 12, 7, 12, 22, 12, 259};
-constexpr LogTime kLocal{2026, 12, 7, 4, 22, 12, 259};
-
-}  // namespace
-
 TEST(TraceLog, WritesEachFormOneRecordALine) {
-  const std::tuple<LogFormat, LogMoment, LogSource, Severity, std::string_view, std::string>
-      rows[] = {{LogFormat::kTraceLog,
-                 {kUtc, kLocal, 480},
-                 LogSource::kProgram,
-                 Severity::kInformation,
-                 "Exit Code 3010",
-                 R"(<![LOG[Exit Code 3010]LOG]!><time="04:22:12.259+480" date="12-07-2026" )"
-                 R"(component="Perinax" context="" type="1" thread="320" file="">)"},
-                // East of UTC the bias is negative; it keeps its sign and three digits.
-                {LogFormat::kTraceLog,
-                 {kUtc, {2027, 1, 2, 3, 4, 5, 6}, -60},
-                 LogSource::kViewer,
-                 Severity::kWarning,
-                 "x",
-                 R"(<![LOG[x]LOG]!><time="03:04:05.006-060" date="01-02-2027" )"
-                 R"(component="PerinaxTrace" context="" type="2" thread="320" file="">)"},
-                {LogFormat::kTraceLog,
-                 {kUtc, kUtc, 0},
-                 LogSource::kProgram,
-                 Severity::kError,
-                 "x",
-                 R"(<![LOG[x]LOG]!><time="12:22:12.259+000" date="12-07-2026" )"
-                 R"(component="Perinax" context="" type="3" thread="320" file="">)"},
-                // Neither a line end nor the record's end marker inside the text ends the record.
-                {LogFormat::kTraceLog,
-                 {kUtc, kLocal, -840},
-                 LogSource::kProgram,
-                 Severity::kInformation,
-                 "Setup CMD a]LOG]!>b\r\nc\td]LOG]!]LOG]!>\xc3\xbc",
-                 R"(<![LOG[Setup CMD a]LOG]!&gt;b  c d]LOG]!]LOG]!&gt;)"
-                 "\xc3\xbc"
-                 R"(]LOG]!><time="04:22:12.259-840" date="12-07-2026" )"
-                 R"(component="Perinax" context="" type="1" thread="320" file="">)"},
-                {LogFormat::kText,
-                 {kUtc, kLocal, 480},
-                 LogSource::kProgram,
-                 Severity::kError,
-                 "a\r\nb",
-                 "2026-12-07T12:22:12.259Z [312] a  b"},
-                {LogFormat::kText,
-                 {kUtc, kLocal, 480},
-                 LogSource::kViewer,
-                 Severity::kError,
-                 "exit code 0",
-                 "2026-12-07T12:22:12.259Z [312] perinax-trace: exit code 0"}};
-  for (const auto& [format, when, source, severity, text, record] : rows) {
-    EXPECT_EQ(FormatLogEntry(format, {when, source, severity, 312, 320, text}), record + "\r\n");
+  constexpr auto kTraceLog = LogFormat::kTraceLog, kText = LogFormat::kText;
+  constexpr auto kProgram = LogSource::kProgram, kViewer = LogSource::kViewer;
+  // Each row: the form, the bias, who sent the line, its type and text, and the record without
+  // the trace-log form's fixed last part.
+  const std::tuple<LogFormat, int, LogSource, Severity, std::string_view, std::string> rows[] = {
+      {kTraceLog, 480, kProgram, Severity::kInformation, "Exit Code 3010",
+       R"(<![LOG[Exit Code 3010]LOG]!><time="04:22:12.259+480" date="01-02-2027" )"
+       R"(component="Perinax" context="" type="1")"},
+      // East of UTC the bias is negative; it keeps its sign and three digits, also when it is 0.
+      {kTraceLog, -60, kViewer, Severity::kWarning, "x",
+       R"(<![LOG[x]LOG]!><time="04:22:12.259-060" date="01-02-2027" )"
+       R"(component="PerinaxTrace" context="" type="2")"},
+      // Neither a line end nor the record's end marker inside the text ends the record.
+      {kTraceLog, 0, kProgram, Severity::kError, "a]LOG]!>b\r\nc\td]LOG]!]LOG]!>\xc3\xbc",
+       R"(<![LOG[a]LOG]!&gt;b  c d]LOG]!]LOG]!&gt;)"
+       "\xc3\xbc"
+       R"(]LOG]!><time="04:22:12.259+000" date="01-02-2027" component="Perinax" context="" )"
+       R"(type="3")"},
+      {kText, 480, kProgram, Severity::kError, "a\r\nb", "2026-12-31T23:22:12.259Z [312] a  b"},
+      {kText, 480, kViewer, Severity::kError, "exit code 0",
+       "2026-12-31T23:22:12.259Z [312] perinax-trace: exit code 0"}};
+  for (const auto& [format, bias, source, severity, text, record] : rows) {
+    const LogMoment when{{2026, 12, 31, 23, 22, 12, 259}, {2027, 1, 2, 4, 22, 12, 259}, bias};
+    EXPECT_EQ(FormatLogEntry(format, {when, source, severity, 312, 320, text}),
+              record + (format == kText ? "" : R"( thread="320" file="">)") + "\r\n");
   }
   EXPECT_EQ(LogFileStart(LogFormat::kTraceLog), "\xEF\xBB\xBF");
   EXPECT_EQ(LogFileStart(LogFormat::kText), "");
@@ -170,7 +141,6 @@ TEST(TraceOptions, ReadsTheOptionsAndLeavesTheProgramsCommandLineAsWritten) {
       {L"--help P", Action::kHelp, L"", LogFormat::kTraceLog, L""},
       {L"--version", Action::kVersion, L"", LogFormat::kTraceLog, L""},
       {L"--bogus P", Action::kUsageError, L"unknown option --bogus", LogFormat::kTraceLog, L""},
-      {L"-q P", Action::kUsageError, L"unknown option -q", LogFormat::kTraceLog, L""},
       {L"--log", Action::kUsageError, L"option --log needs a value", LogFormat::kTraceLog, L""},
       {L"--log-format xml P", Action::kUsageError, L"unknown log format xml (cmtrace or text)",
        LogFormat::kTraceLog, L""},
