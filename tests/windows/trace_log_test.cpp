@@ -72,7 +72,7 @@ TEST(TraceViewerLog, WritesEachLineAsARecordWithItsTypeAndSaysWhatTheTraceLeaves
            L"/quiet",
            1603,
            {L"INI path > 2 Perinax: Please check the path of INI file!",
-            L"OS version > 2 Perinax: No registry target in the INI file",
+            L"version > 2 Perinax: No registry target in the INI file",
             L"Setup CMD /quiet > 3 PerinaxTrace: the setup program could not be started: the "
             L"trace ends with the two \"Setup CMD\" lines; check that SetupFile in the INI file "
             L"names a program that exists, or a document with an associated program",
@@ -129,8 +129,9 @@ TEST(TraceViewerLog, WritesEachLineAsARecordWithItsTypeAndSaysWhatTheTraceLeaves
       // The line before, as far as it tells which it is.
       std::wstring before = record[-1].text;
       if (before.ends_with(L"\\Perinax.ini")) before = L"INI path";
-      for (const wchar_t* start : {L"OS version", L"the setup program"})
-        if (before.starts_with(start)) before = start;
+      if (before.starts_with(L"OS version") || before.starts_with(L"CheckINISection"))
+        before = L"version";
+      if (before.starts_with(L"the setup program")) before = L"the setup program";
       seen.push_back(before + L" > " + std::to_wstring(record->type) + L" " + record->component +
                      L": " + record->text);
     }
