@@ -52,9 +52,11 @@ ViewerLine ExitCodeLine(std::uint32_t exitCode) {
     default:
       break;
   }
+  // At most 38 characters, so the text always fits.
   wchar_t code[48];
-  std::swprintf(code, sizeof(code) / sizeof(code[0]), L"exit code %lu (0x%08lx): ",
-                static_cast<unsigned long>(exitCode), static_cast<unsigned long>(exitCode));
+  static_cast<void>(
+      std::swprintf(code, sizeof(code) / sizeof(code[0]), L"exit code %lu (0x%08lx): ",
+                    static_cast<unsigned long>(exitCode), static_cast<unsigned long>(exitCode)));
   line.text = code + line.text;
   return line;
 }
