@@ -1,5 +1,7 @@
 #include "launch/setup_runner.h"
 
+#include "common/trace_texts.h"
+
 namespace {
 
 // Closes the process handle on every way out of the launch.
@@ -21,7 +23,7 @@ std::uint32_t RunSetupCmd(const SetupSettings& settings, ShellApi& api, TraceSin
                           const wchar_t* args) {
   if (args == nullptr) args = L"";
 
-  TraceFormatted(trace, L"Setup CMD %ls", args);
+  TraceFormatted(trace, kTraceSetupCmd, args);
 
   const wchar_t* file = settings.m_szSetupFile;
   LaunchRecord record;
@@ -37,17 +39,17 @@ std::uint32_t RunSetupCmd(const SetupSettings& settings, ShellApi& api, TraceSin
   // may never end; an empty name names nothing. Neither is started.
   ProcessHandle process = nullptr;
   const bool started = file[0] != L'\0' && !api.IsFolder(file) && api.Execute(record, &process);
-  TraceFormatted(trace, L"Setup CMD %ls", args);
+  TraceFormatted(trace, kTraceSetupCmd, args);
   if (!started) return kLaunchFailedExitCode;
 
-  Trace(trace, L"CreateProcess");
+  Trace(trace, kTraceStarted);
 
   // The shell may succeed without a process of its own to hand back (a running
   // program took the file over). There is then nothing to wait for or to ask the
   // exit code of, and success cannot be claimed.
   if (process == nullptr) {
     Trace(trace, L"WaitForSingleObject");
-    Trace(trace, L"GetExitCodeProcess fail");
+    Trace(trace, kTraceExitCodeFailed);
     return kLaunchFailedExitCode;
   }
 
@@ -57,7 +59,7 @@ std::uint32_t RunSetupCmd(const SetupSettings& settings, ShellApi& api, TraceSin
 
   std::uint32_t code = 0;
   if (!api.GetExitCode(process, &code)) {
-    Trace(trace, L"GetExitCodeProcess fail");
+    Trace(trace, kTraceExitCodeFailed);
     return kLaunchFailedExitCode;
   }
   if (code == kStillActive) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "common/text.h"
+#include "common/trace_texts.h"
 
 namespace {
 
@@ -96,36 +97,33 @@ bool ParseOSVersionText(const wchar_t* text, std::uint32_t architecture, OSVersi
 OSVersionCode GetOSVersion(OsProbeApi& api, TraceSink& trace) {
   HResult hres = api.InitializeCom();
   if (hres < 0) {
-    TraceFormatted(trace, L"Failed to initialize COM library. hres = 0x%x",
-                   static_cast<unsigned int>(hres));
+    TraceFormatted(trace, kTraceComFailed, static_cast<unsigned int>(hres));
     return kOSProbeFailed;
   }
 
   hres = api.InitializeSecurity();
   if (hres < 0 && hres != kRpcErrorTooLate) {
-    TraceFormatted(trace, L"Failed to initialize security. hres = 0x%x",
-                   static_cast<unsigned int>(hres));
+    TraceFormatted(trace, kTraceSecurityFailed, static_cast<unsigned int>(hres));
     api.UninitializeCom();
     return kOSProbeFailed;
   }
 
   hres = api.CreateLocator();
   if (hres < 0) {
-    TraceFormatted(trace, L"Failed to create IWbemLocator object. hres = 0x%x",
-                   static_cast<unsigned int>(hres));
+    TraceFormatted(trace, kTraceLocatorFailed, static_cast<unsigned int>(hres));
     api.UninitializeCom();
     return kOSProbeFailed;
   }
 
   if (api.ConnectServer(L"ROOT\\CIMV2") < 0) {
-    Trace(trace, L"Failed to pLoc->ConnectServer.");
+    Trace(trace, kTraceConnectFailed);
     api.ReleaseLocator();
     api.UninitializeCom();
     return kOSProbeFailed;
   }
 
   if (api.SetProxyBlanket() < 0) {
-    Trace(trace, L"Could not set proxy blanket.");
+    Trace(trace, kTraceBlanketFailed);
     api.ReleaseServices();
     api.ReleaseLocator();
     api.UninitializeCom();
@@ -133,7 +131,7 @@ OSVersionCode GetOSVersion(OsProbeApi& api, TraceSink& trace) {
   }
 
   if (api.ExecQuery("WQL", "Select * from Win32_OperatingSystem") < 0) {
-    Trace(trace, L"Query for operating system name failed.");
+    Trace(trace, kTraceQueryFailed);
     api.ReleaseServices();
     api.ReleaseLocator();
     api.UninitializeCom();
@@ -154,11 +152,11 @@ OSVersionCode GetOSVersion(OsProbeApi& api, TraceSink& trace) {
   std::uint32_t major = 0;
   std::uint32_t minor = 0;
   if (instance == nullptr) {
-    Trace(trace, L"Query for operating system returned no instance.");
+    Trace(trace, kTraceNoInstance);
   } else if (!haveVersion) {
-    Trace(trace, L"Failed to get the operating system version.");
+    Trace(trace, kTraceNoVersion);
   } else if (!ReadMajorMinor(version, &major, &minor)) {
-    TraceFormatted(trace, L"Unexpected operating system version %ls", version);
+    TraceFormatted(trace, kTraceBadVersion, version);
   } else {
     const std::uint32_t architecture = api.NativeProcessorArchitecture();
     ReleaseAll(api, instance);

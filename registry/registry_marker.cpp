@@ -3,13 +3,13 @@
 #include <cstddef>
 
 #include "common/text.h"
+#include "common/trace_texts.h"
 
 namespace {
 
 // The folder of the 32-bit registry view; a 32-bit process reaches it by the
 // path without this part.
 constexpr wchar_t kWow6432Node[] = L"Wow6432Node\\";
-constexpr wchar_t kNoTargetLine[] = L"No registry target in the INI file";
 
 constexpr std::size_t kWow6432NodeChars = sizeof(kWow6432Node) / sizeof(wchar_t) - 1;
 
@@ -55,22 +55,22 @@ std::uint32_t RegValueFromText(const wchar_t* text) {
 }
 
 void WriteToReg(LauncherState& state, RegistryApi& api, TraceSink& trace, int is64) {
-  Trace(trace, L"WriteToReg");
+  Trace(trace, kTraceWriteToReg);
   const SetupSettings& settings = state.settings;
   const std::uint32_t access = state.registryView.m_dwRegViewFlag | kRegAccessReadWrite;
   RegKey key = nullptr;
 
   if (is64 != 0) {
-    Trace(trace, L"X64");
+    Trace(trace, kTraceX64);
     const std::uint32_t value = RegValueFromText(settings.m_szReg64KeyValue);
     if (api.OpenKey(settings.m_szReg64KeyPath, access, &key) == 0) {
-      Trace(trace, L"open");
+      Trace(trace, kTraceKeyOpened);
     } else {
       if (api.CreateKey(settings.m_szReg64KeyPath, access, &key) != 0) return;
-      Trace(trace, L"create");
+      Trace(trace, kTraceKeyCreated);
     }
     if (api.SetDwordValue(key, settings.m_szReg64KeyName, value) == 0) {
-      Trace(trace, L"Write VUZA Value");
+      Trace(trace, kTraceValueWritten);
     }
     api.CloseKey(key);
     return;
@@ -79,14 +79,14 @@ void WriteToReg(LauncherState& state, RegistryApi& api, TraceSink& trace, int is
   const std::uint32_t value = RegValueFromText(settings.m_szReg32KeyValue);
   if (api.OpenKey(settings.m_szReg32KeyPath, access, &key) == 0) {
     if (api.SetDwordValue(key, settings.m_szReg32KeyName, value) == 0) {
-      Trace(trace, L"win 7 Write VUZA Value");
+      Trace(trace, kTraceValueWrittenToOpenedKey);
     }
     api.CloseKey(key);
     return;
   }
   if (api.CreateKey(settings.m_szReg32KeyPath, access, &key) != 0) return;
   if (api.SetDwordValue(key, settings.m_szReg32KeyName, value) == 0) {
-    Trace(trace, L"Write VUZA Value");
+    Trace(trace, kTraceValueWritten);
   }
   api.CloseKey(key);
 }
@@ -104,7 +104,7 @@ void WriteRegMarker(LauncherState& state, RegistryApi& api, TraceSink& trace,
   const wchar_t* path = x64 ? settings.m_szReg64KeyPath : settings.m_szReg32KeyPath;
   if (path[0] == L'\0' || IsMissingSetting(path) ||
       IsMissingSetting(x64 ? settings.m_szReg64KeyName : settings.m_szReg32KeyName)) {
-    Trace(trace, kNoTargetLine);
+    Trace(trace, kTraceNoRegistryTarget);
     return;
   }
   if (!x64) {
@@ -120,7 +120,7 @@ void WriteRegMarker(LauncherState& state, RegistryApi& api, TraceSink& trace,
   TraceFormatted(trace, L"m_szReg64KeyPath %ls", path64);
   if (RemoveWow6432Node(path64)) {
     if (path64[0] == L'\0') {  // the path was "Wow6432Node\" alone
-      Trace(trace, kNoTargetLine);
+      Trace(trace, kTraceNoRegistryTarget);
       return;
     }
     TraceFormatted(trace, L"%ls", path64);

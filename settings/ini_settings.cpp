@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "common/text.h"
+#include "common/trace_texts.h"
 
 namespace {
 
@@ -10,8 +11,6 @@ constexpr wchar_t kSectionWin7[] = L"win7";
 constexpr wchar_t kSectionWin8[] = L"win8";
 constexpr wchar_t kSectionWin81[] = L"win8.1";
 constexpr wchar_t kSectionDefault[] = L"Default";
-
-constexpr wchar_t kMissingIniLine[] = L"Please check the path of INI file!";
 
 // _waccess_s reports a missing file with ENOENT.
 constexpr int kErrnoNoEntry = 2;
@@ -70,11 +69,11 @@ void LocateINIFile(ProfileApi& api, TraceSink& trace, IniLocation* ini) {
   Trace(trace, ini->path);
   // A cut or rootless path could name another file, so it is never read.
   if (!ini->usable) {
-    Trace(trace, kMissingIniLine);
+    Trace(trace, kTraceMissingIni);
     return;
   }
   if (api.AccessFile(ini->path) == kErrnoNoEntry) {
-    Trace(trace, kMissingIniLine);
+    Trace(trace, kTraceMissingIni);
   }
 }
 

@@ -1,18 +1,58 @@
 #pragma once
 
-// The lines of the trace viewer's log file (--log): each trace line with the
-// time it arrived and the id of the process that sent it, so that a log that
-// several runs append to can be read after an unattended run.
+// The records of the trace viewer's log file (--log). The trace-log form is the
+// one the Configuration Manager client writes and CMTrace, OneTrace and Support
+// Center read: one record a line, coloured by its type and filtered by its
+// component. The text form is the older plain one, a time stamp in UTC and the
+// id of the process that sent the line.
 
 #include <string>
 #include <string_view>
 
-// A moment in UTC, as the system clock gives it.
+enum class LogFormat { kTraceLog, kText };
+
+// The record's type in the trace-log form: what colour the readers give it.
+enum class Severity { kInformation = 1, kWarning = 2, kError = 3 };
+
 struct LogTime {
   int year, month, day, hour, minute, second, millisecond;
 };
 
-// "2026-12-07T12:13:14.123Z [1234] TEXT" and a CR LF line end. TEXT is UTF-8;
-// a line end or other control character inside it becomes a blank, so that
-// every line of the log is one trace line.
-std::string FormatLogLine(const LogTime& time, unsigned long processId, std::string_view text);
+// When a line arrived: the moment in UTC and in local time, and the time-zone
+// bias between them in minutes as Windows gives it (UTC = local time + bias).
+struct LogMoment {
+  LogTime utc;
+  LogTime local;
+  int biasMinutes;
+};
+
+// A line of the program the viewer runs, or one of the viewer's own.
+enum class LogSource { kProgram, kViewer };
+
+struct LogEntry {
+  LogMoment when;
+  LogSource source;
+  Severity severity;
+  unsigned long processId;
+  unsigned long threadId;
+  std::string_view text;  // UTF-8, as the line was sent
+};
+
+// The viewer's own lines carry this mark on standard output and in the text
+// form; the trace-log form names them by their component instead.
+inline constexpr wchar_t kViewerMark[] = L"perinax-trace: ";
+
+// One record and its CR LF line end. In the trace-log form:
+//   <![LOG[TEXT]LOG]!><time="HH:mm:ss.fff+BIAS" date="MM-dd-yyyy"
+//   component="Perinax" context="" type="1" thread="ID" file="">
+// with local time, the bias signed and at least three digits wide, component
+// PerinaxTrace for the viewer's lines. In the text form:
+//   2026-12-07T12:13:14.123Z [PROCESS-ID] TEXT
+// In both, a control character in TEXT (a line end, a tab) becomes a blank, so
+// that a record stays one line; in the trace-log form the > of a "]LOG]!>" in
+// TEXT becomes "&gt;", so that the record does not end early.
+std::string FormatLogEntry(LogFormat format, const LogEntry& entry);
+
+// What a log file begins with when the viewer creates it: the UTF-8 mark for
+// the trace-log form, by which its readers know the encoding.
+std::string_view LogFileStart(LogFormat format);

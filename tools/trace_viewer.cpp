@@ -1,20 +1,15 @@
 // perinax-trace: runs a program under the Win32 debugging API and prints every
 // line it sends to the debugger output, one line per OutputDebugString call, on
 // standard output (UTF-8 into a file or pipe, UTF-16 into a console). Exits
-// with the program's exit code, which it also reports on standard error.
+// with the program's exit code, which it also reports on standard error. Its
+// options are in tools/trace_options.h; what it makes of the trace (severities,
+// the lines it adds) in tools/trace_rules.h; the log's forms in tools/trace_log.h.
 //
-//   perinax-trace.exe Perinax.exe /quiet "C:\some folder\x.msi"
+//   perinax-trace.exe --log C:\Windows\Logs\Software\Contoso.log Perinax.exe /quiet
 //
-// The rest of the command line after the viewer's own name (and its options) is
+// The rest of the command line after the viewer's own name and options is
 // handed to CreateProcessW as it stands, so the program sees exactly that
 // command line.
-//
-//   --log FILE    also appends every line to FILE (UTF-8), each with a time
-//                 stamp and the id of the process that sent it, and ends with
-//                 the exit code: a record of an unattended run, for which a
-//                 deployment tool starts the viewer in Perinax's place.
-//   --dlls FILE   also writes the full path of every DLL the program loads to
-//                 FILE, one a line (UTF-8): what the DLL fence tests read.
 //
 // It is a GUI-subsystem program: started without a console, as deployment tools
 // start programs, it opens no window; it writes to the standard handles it was
@@ -28,7 +23,11 @@
 
 #include "app/command_line.h"
 #include "common/dll_fence_win32.h"
+#include "perinax_version.h"
+#include "tools/trace_breakpoint.h"
 #include "tools/trace_log.h"
+#include "tools/trace_options.h"
+#include "tools/trace_rules.h"
 
 namespace {
 
@@ -87,7 +86,7 @@ class Output {
 };
 
 void WriteError(const std::wstring& text) {
-  Output(STD_ERROR_HANDLE).WriteLine(L"perinax-trace: " + text);
+  Output(STD_ERROR_HANDLE).WriteLine(kViewerMark + text);
 }
 
 // The system's text for an error code, with the code: "Access is denied. (error 5)".
@@ -104,6 +103,25 @@ std::wstring SystemErrorText(DWORD error) {
   return text + L" (error " + std::to_wstring(error) + L")";
 }
 
+// The moment a line arrived, in UTC and in local time. The bias is taken
+// from the two, so that it is the one in force at that moment.
+LogMoment Now() {
+  SYSTEMTIME utc{};
+  GetSystemTime(&utc);
+  SYSTEMTIME local = utc;
+  if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) local = utc;
+  const auto minutes = [](const SYSTEMTIME& time) {
+    FILETIME file{};
+    SystemTimeToFileTime(&time, &file);
+    const ULONGLONG ticks = (ULONGLONG{file.dwHighDateTime} << 32) | file.dwLowDateTime;
+    return static_cast<long long>(ticks / 600000000ULL);  // 100 ns ticks a minute
+  };
+  const auto fields = [](const SYSTEMTIME& t) {
+    return LogTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
+  };
+  return {fields(utc), fields(local), static_cast<int>(minutes(utc) - minutes(local))};
+}
+
 // The log file of --log, appended to. One that cannot be opened or written is
 // reported once on standard error and otherwise passed over: the run matters
 // more than its record.
@@ -114,38 +132,47 @@ class LogFile {
   LogFile& operator=(const LogFile&) = delete;
   ~LogFile() { Close(); }
 
-  [[nodiscard]] bool Open(const std::wstring& path) {
+  [[nodiscard]] bool Open(const std::wstring& path, LogFormat format) {
     path_ = path;
+    format_ = format;
     // Appends are atomic, so runs that share one log never mix within a line.
     file_ = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file_ != INVALID_HANDLE_VALUE) return true;
-    const DWORD error = GetLastError();
-    WriteError(L"cannot open the log " + path + L": " + SystemErrorText(error) +
-               L"; running without it");
-    return false;
+    if (file_ == INVALID_HANDLE_VALUE) {
+      const DWORD error = GetLastError();
+      WriteError(L"cannot open the log " + path + L": " + SystemErrorText(error) +
+                 L"; running without it");
+      return false;
+    }
+    // The file's start only in a file this run made, never inside one that
+    // other runs have written to.
+    if (GetLastError() != ERROR_ALREADY_EXISTS) Write(std::string(LogFileStart(format)));
+    return file_ != INVALID_HANDLE_VALUE;
   }
 
-  void WriteLine(DWORD processId, const std::wstring& text) {
+  void Write(Severity severity, LogSource source, DWORD processId, DWORD threadId,
+             const std::wstring& text) {
     if (file_ == INVALID_HANDLE_VALUE) return;
-    SYSTEMTIME now{};
-    GetSystemTime(&now);
-    const LogTime time{now.wYear,   now.wMonth,  now.wDay,         now.wHour,
-                       now.wMinute, now.wSecond, now.wMilliseconds};
-    if (WriteBytes(file_, FormatLogLine(time, processId, Utf8(text)))) return;
+    const std::string utf8 = Utf8(text);
+    Write(FormatLogEntry(format_, {Now(), source, severity, processId, threadId, utf8}));
+  }
+
+ private:
+  void Write(const std::string& bytes) {
+    if (bytes.empty() || WriteBytes(file_, bytes)) return;
     const DWORD error = GetLastError();
     WriteError(L"cannot write the log " + path_ + L": " + SystemErrorText(error) +
                L"; going on without it");
     Close();
   }
 
- private:
   void Close() {
     if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
     file_ = INVALID_HANDLE_VALUE;
   }
 
   std::wstring path_;
+  LogFormat format_ = LogFormat::kTraceLog;
   HANDLE file_ = INVALID_HANDLE_VALUE;
 };
 
@@ -156,10 +183,22 @@ struct Sinks {
   HANDLE dllLog;
 };
 
-// The viewer's own line, on standard error and in the log.
-void Report(LogFile& log, const std::wstring& text) {
-  WriteError(text);
-  log.WriteLine(GetCurrentProcessId(), L"perinax-trace: " + text);
+// The viewer's own line in the log.
+void LogOwn(LogFile& log, const ViewerLine& line) {
+  log.Write(line.severity, LogSource::kViewer, GetCurrentProcessId(), GetCurrentThreadId(),
+            line.text);
+}
+
+// The viewer's own line about itself or the run's end, on standard error and in the log.
+void Report(LogFile& log, const ViewerLine& line) {
+  WriteError(line.text);
+  LogOwn(log, line);
+}
+
+// A line the viewer adds to the trace, on standard output (marked as its own) and in the log.
+void AddToTrace(const Sinks& sinks, const ViewerLine& line) {
+  sinks.out.WriteLine(kViewerMark + line.text);
+  LogOwn(sinks.log, line);
 }
 
 // Copies one debug string out of the debugged program. The string arrives as
@@ -221,16 +260,25 @@ WaitForDebugEventFn DebugEventWaiter() {
                          : &WaitForDebugEvent;
 }
 
+// The program's name, the first word of the command line, without its quotes.
+std::wstring ProgramName(const wchar_t* commandLine) {
+  std::wstring name(commandLine, ArgumentText(commandLine));
+  while (!name.empty() && (name.back() == L' ' || name.back() == L'\t')) name.pop_back();
+  std::erase(name, L'"');
+  return name;
+}
+
 // Runs the debug loop until the program ends; returns its exit code.
 DWORD DebugUntilExit(const Sinks& sinks) {
   const WaitForDebugEventFn waitForDebugEvent = DebugEventWaiter();
   HANDLE process = nullptr;
-  bool initialBreakpointSeen = false;
+  InitialBreakpoints initialBreakpoints;
+  UnsaidLines unsaid;
   for (;;) {
     DEBUG_EVENT event{};
     if (!waitForDebugEvent(&event, INFINITE)) {
       const DWORD error = GetLastError();
-      Report(sinks.log, L"WaitForDebugEvent failed: " + SystemErrorText(error));
+      Report(sinks.log, {Severity::kError, L"WaitForDebugEvent failed: " + SystemErrorText(error)});
       return kStartFailedExitCode;
     }
     DWORD status = DBG_CONTINUE;
@@ -248,25 +296,20 @@ DWORD DebugUntilExit(const Sinks& sinks) {
         break;
       case OUTPUT_DEBUG_STRING_EVENT: {
         const std::wstring line = ReadDebugString(process, event.u.DebugString);
+        for (const ViewerLine& added : unsaid.Before(line)) AddToTrace(sinks, added);
         sinks.out.WriteLine(line);
-        sinks.log.WriteLine(event.dwProcessId, line);
+        sinks.log.Write(SeverityOfTraceLine(line), LogSource::kProgram, event.dwProcessId,
+                        event.dwThreadId, line);
         break;
       }
-      case EXCEPTION_DEBUG_EVENT: {
-        const DWORD code = event.u.Exception.ExceptionRecord.ExceptionCode;
-        // The loader's breakpoint when the program starts is the debugger's
-        // own; every other exception goes back to the program.
-        constexpr DWORD kWx86Breakpoint = 0x4000001F;
-        if (!initialBreakpointSeen && (code == EXCEPTION_BREAKPOINT || code == kWx86Breakpoint)) {
-          initialBreakpointSeen = true;
-        } else {
+      case EXCEPTION_DEBUG_EVENT:
+        if (!initialBreakpoints.IsLoaders(event.u.Exception.ExceptionRecord.ExceptionCode))
           status = DBG_EXCEPTION_NOT_HANDLED;
-        }
         break;
-      }
       case EXIT_PROCESS_DEBUG_EVENT: {
         const DWORD exitCode = event.u.ExitProcess.dwExitCode;
         ContinueDebugEvent(event.dwProcessId, event.dwThreadId, DBG_CONTINUE);
+        for (const ViewerLine& added : unsaid.AtEnd()) AddToTrace(sinks, added);
         return exitCode;
       }
       default:
@@ -276,73 +319,39 @@ DWORD DebugUntilExit(const Sinks& sinks) {
   }
 }
 
-// Takes "NAME WORD" off the front of the text when it is there and returns the
-// word, which may be quoted; else leaves the text alone and returns nothing.
-std::wstring TakeOption(const wchar_t*& text, std::wstring_view name) {
-  const std::wstring_view rest(text);
-  if (!rest.starts_with(name) || rest.size() == name.size() || rest[name.size()] != L' ') return {};
-  const wchar_t* p = text + name.size();
-  while (*p == L' ') ++p;
-  std::wstring word;
-  const bool quoted = *p == L'"';
-  if (quoted) ++p;
-  while (*p != L'\0' && (quoted ? *p != L'"' : *p != L' ')) word.push_back(*p++);
-  if (quoted && *p == L'"') ++p;
-  while (*p == L' ') ++p;
-  text = p;
-  return word;
-}
-
-// The program's name, the first word of the command line, without its quotes.
-std::wstring ProgramName(const wchar_t* commandLine) {
-  std::wstring name(commandLine, ArgumentText(commandLine));
-  while (!name.empty() && (name.back() == L' ' || name.back() == L'\t')) name.pop_back();
-  std::erase(name, L'"');
-  return name;
-}
-
-constexpr wchar_t kUsage[] =
-    L"usage: perinax-trace.exe [--log FILE] [--dlls FILE] PROGRAM [ARGUMENTS...]\n"
-    L"Runs PROGRAM (Perinax.exe) with ARGUMENTS, prints each line it sends to the debugger\n"
-    L"output on standard output, and exits with PROGRAM's exit code.\n"
-    L"  --log FILE   also appends each line to FILE (UTF-8) with a time stamp and the process\n"
-    L"               id, and the exit code at the end: for unattended runs\n"
-    L"  --dlls FILE  writes the path of every DLL that PROGRAM loads to FILE";
-
 }  // namespace
 
 int wmain() {
   // Like Perinax.exe, the viewer is started from the media folder, beside files
   // anyone may have put there: no DLL of theirs is loaded into it.
   static_cast<void>(FenceDllSearchPath());
-  const wchar_t* commandLine = ArgumentText(GetCommandLineW());
-  std::wstring logName;
-  std::wstring dllLogName;
-  // The options, in either order, until the first word that is none.
-  for (;;) {
-    if (std::wstring word = TakeOption(commandLine, L"--log"); !word.empty()) {
-      logName = std::move(word);
-    } else if (std::wstring dlls = TakeOption(commandLine, L"--dlls"); !dlls.empty()) {
-      dllLogName = std::move(dlls);
-    } else {
+  const TraceOptions options = ParseTraceOptions(ArgumentText(GetCommandLineW()));
+  switch (options.action) {
+    case TraceOptions::Action::kHelp:
+      Output(STD_OUTPUT_HANDLE).WriteLine(kTraceUsage);
+      return 0;
+    case TraceOptions::Action::kVersion:
+      Output(STD_OUTPUT_HANDLE).WriteLine(L"perinax-trace " PERINAX_VERSION_TEXT);
+      return 0;
+    case TraceOptions::Action::kUsageError:
+      WriteError(options.error);
+      Output(STD_ERROR_HANDLE).WriteLine(kTraceUsage);
+      return kUsageExitCode;
+    case TraceOptions::Action::kRun:
       break;
-    }
   }
-  if (*commandLine == L'\0' || *commandLine == L'-') {
-    WriteError(kUsage);
-    return kUsageExitCode;
-  }
-  const std::wstring program = ProgramName(commandLine);
+  const std::wstring program = ProgramName(options.program);
   LogFile log;
-  if (!logName.empty() && log.Open(logName)) {
-    log.WriteLine(GetCurrentProcessId(), std::wstring(L"perinax-trace: running ") + commandLine);
+  if (!options.logPath.empty() && log.Open(options.logPath, options.logFormat)) {
+    LogOwn(log, {Severity::kInformation, std::wstring(L"running ") + options.program});
   }
-  const HANDLE dllLog = dllLogName.empty()
-                            ? INVALID_HANDLE_VALUE
-                            : CreateFileW(dllLogName.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                          nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE dllLog =
+      options.dllLogPath.empty()
+          ? INVALID_HANDLE_VALUE
+          : CreateFileW(options.dllLogPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   // CreateProcessW may write into its command line, so it gets a copy.
-  std::wstring mutableLine(commandLine);
+  std::wstring mutableLine(options.program);
 
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
@@ -350,7 +359,7 @@ int wmain() {
   if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS,
                       nullptr, nullptr, &startup, &info)) {
     const DWORD error = GetLastError();
-    Report(log, L"cannot start " + program + L": " + SystemErrorText(error));
+    Report(log, {Severity::kError, L"cannot start " + program + L": " + SystemErrorText(error)});
     CloseIfValid(dllLog);
     return kStartFailedExitCode;
   }
@@ -361,8 +370,6 @@ int wmain() {
   CloseHandle(info.hProcess);
   // A Unix shell sees only the low byte of the exit code under Wine, so the
   // whole code is also reported, apart from the trace.
-  wchar_t text[64];
-  std::swprintf(text, 64, L"exit code %lu (0x%08lx)", exitCode, exitCode);
-  Report(log, text);
+  Report(log, ExitCodeLine(exitCode));
   return static_cast<int>(exitCode);
 }

@@ -1,6 +1,7 @@
 // The trace viewer in Perinax's place, started as a deployment tool starts a program: without a
-// console and without handles of its own. Its log (--log) then holds the whole trace in order,
-// each line stamped, and the exit code; a log it cannot write costs the record, never the run.
+// console. Its log (--log) holds the whole trace in order, one record a line in the form CMTrace
+// reads (or, asked for, the plain text form), with each line's type, and the viewer's own lines
+// for what the trace leaves unsaid; a log it cannot write costs the record, never the run.
 
 #include <gtest/gtest.h>
 
@@ -8,16 +9,143 @@
 
 #include "wine_support.h"
 
-TEST(TraceViewerLog, RecordsAnUnattendedRunAndNeverStopsIt) {
-  const wine::TempFolder folder(L"perinax trace log");
+namespace {
+
+// One record of the trace-log form, as its readers take it apart.
+struct Record {
+  std::wstring text, component, thread;
+  int type, biasMinutes;
+};
+
+const std::wregex kRecord(
+    LR"re(<!\[LOG\[((?:(?!\]LOG\]!>).)*)\]LOG\]!><time="\d\d:[0-5]\d:[0-5]\d\.\d{3}([+-]\d{3})" )re"
+    LR"re(date="(?:0[1-9]|1[0-2])-(?:0[1-9]|[12]\d|3[01])-\d{4}" component="([A-Za-z0-9]+)" )re"
+    LR"re(context="" type="([123])" thread="(\d+)" file="">)re");
+
+// The log's records: every line must be one, each ending with CR LF, and the UTF-8 mark must
+// open the file and appear nowhere else.
+std::vector<Record> ParseLog(const std::wstring& file) {
+  const std::string bytes = wine::ReadBytes(file).value_or("");
+  EXPECT_EQ(bytes.rfind("\xEF\xBB\xBF"), 0u);
+  std::vector<Record> records;
+  std::size_t at = 3;
+  for (std::size_t end; (end = bytes.find("\r\n", at)) != std::string::npos; at = end + 2) {
+    const std::wstring line = wine::Wide(bytes.substr(at, end - at));
+    std::wsmatch part;
+    if (!std::regex_match(line, part, kRecord)) {
+      ADD_FAILURE() << wine::Narrow(line);
+      continue;
+    }
+    records.push_back({part[1], part[3], part[5], std::stoi(part[4]), std::stoi(part[2])});
+  }
+  EXPECT_EQ(at, bytes.size()) << "a last line without its line end";
+  return records;
+}
+
+// The time-zone bias as Windows gives it. The tests run east of UTC and off the hour (their CMake
+// file sets the zone), so that it is negative and not whole hours.
+int BiasMinutes() {
+  TIME_ZONE_INFORMATION zone;
+  const DWORD which = GetTimeZoneInformation(&zone);
+  return int(zone.Bias + (which == TIME_ZONE_ID_DAYLIGHT ? zone.DaylightBias : zone.StandardBias));
+}
+
+}  // namespace
+
+TEST(TraceViewerLog, WritesEachLineAsARecordWithItsTypeAndSaysWhatTheTraceLeavesUnsaid) {
+  const wine::TempFolder top(L"perinax trace log");
+  const std::string target = "Name=Stage\r\nRegPath32KeyValue=1\r\nRegPath64KeyName=Stage\r\n";
+  // The folder, its INI file, the argument text and the exit code; then the records that are not
+  // the launcher's information lines, each after the one before it, as "TYPE COMPONENT: TEXT".
+  const std::tuple<std::wstring, std::string, std::wstring, DWORD, std::vector<std::wstring>>
+      runs[] = {
+          {L"good",
+           "[Default]\r\nSetupFile=setup.exe\r\nRegPath32KeyPath=SOFTWARE\\PerinaxLog\r\n"
+           "RegPath64KeyPath=SOFTWARE\\PerinaxLog\r\nRegPath32Key" +
+               target,
+           L"/quiet \"/log=C:\\a b.txt\" /exitcode=3010",
+           3010,
+           {L"Exit Code 3010 > 1 PerinaxTrace: exit code 3010 (0x00000bc2): success, a restart "
+            L"is needed to finish"}},
+          {L"no ini",
+           "",
+           L"/quiet",
+           1603,
+           {L"INI path > 2 Perinax: Please check the path of INI file!",
+            L"version > 2 Perinax: No registry target in the INI file",
+            L"Setup CMD /quiet > 3 PerinaxTrace: the setup program could not be started: the "
+            L"trace ends with the two \"Setup CMD\" lines; check that SetupFile in the INI file "
+            L"names a program that exists, or a document with an associated program",
+            L"the setup program > 3 PerinaxTrace: exit code 1603 (0x00000643): failure"}},
+          // The registry refuses a key path that starts with a backslash.
+          {L"refused",
+           "[Default]\r\nSetupFile=setup.exe\r\nRegPath32KeyPath=\\SOFTWARE\\PerinaxLog\r\n"
+           "RegPath64KeyPath=\\SOFTWARE\\PerinaxLog\r\nRegPath32Key" +
+               target,
+           L"/exitcode=0",
+           0,
+           {wine::kWin64Prefix
+                ? L"X64 > 2 PerinaxTrace: the registry value was not written: the key could not "
+                  L"be opened or created (no \"open\" or \"create\" after \"X64\")"
+                : L"WriteToReg > 2 PerinaxTrace: the registry value was not written: the key "
+                  L"could not be opened or created, or the value could not be set (no \"Write "
+                  L"VUZA Value\" or \"win 7 Write VUZA Value\" after \"WriteToReg\")",
+            L"Exit Code 0 > 1 PerinaxTrace: exit code 0 (0x00000000): success"}},
+      };
+  const std::wstring log = top / L"deploy.log";
+  std::size_t logged = 0;  // records of the runs before: the log is appended to
+  for (const auto& [name, ini, args, code, notable] : runs) {
+    SCOPED_TRACE(wine::Narrow(name));
+    const std::wstring folder = top / name;
+    CreateDirectoryW(folder.c_str(), nullptr);
+    CopyFileW((wine::kBuildDir + L"/tools/perinax-demo-setup.exe").c_str(),
+              (folder + L"\\setup.exe").c_str(), FALSE);
+    if (!ini.empty()) wine::WriteBytes(folder + L"\\Perinax.ini", ini);
+    wine::RemoveMachineKey(L"SOFTWARE\\PerinaxLog");
+    const std::wstring program = L"\"" + wine::kBuildDir + L"/Perinax.exe\" " + args;
+    ASSERT_EQ(wine::Run(L"\"" + wine::kBuildDir + L"/tools/perinax-trace.exe\" --log \"" + log +
+                            L"\" " + program,
+                        folder, top / L"out.txt"),
+              code);
+    std::vector<Record> records = ParseLog(log);
+    ASSERT_GT(records.size(), logged + 2);
+    records.erase(records.begin(), records.begin() + std::ptrdiff_t(logged));
+    logged += records.size();
+
+    // The viewer's first record names the command line. Every other record is what the viewer
+    // printed (its own lines marked), the viewer's from its thread, the trace from another.
+    const Record viewer = records.front(), trace = records[1];
+    EXPECT_EQ(viewer.text, L"running " + program);
+    EXPECT_NE(viewer.thread, trace.thread);
+    std::vector<std::wstring> printed, seen;
+    for (auto record = records.begin() + 1; record != records.end(); ++record) {
+      const bool viewers = record->component == L"PerinaxTrace";
+      EXPECT_EQ(record->thread, (viewers ? viewer : trace).thread);
+      EXPECT_EQ(record->component, viewers ? L"PerinaxTrace" : L"Perinax");
+      EXPECT_EQ(record->biasMinutes, BiasMinutes());
+      if (record + 1 != records.end())
+        printed.push_back((viewers ? L"perinax-trace: " : L"") + record->text);
+      if (record->type == 1 && !viewers) continue;
+      // The line before, as far as it tells which it is.
+      std::wstring before = record[-1].text;
+      if (before.ends_with(L"\\Perinax.ini")) before = L"INI path";
+      if (before.starts_with(L"OS version") || before.starts_with(L"CheckINISection"))
+        before = L"version";
+      if (before.starts_with(L"the setup program")) before = L"the setup program";
+      seen.push_back(before + L" > " + std::to_wstring(record->type) + L" " + record->component +
+                     L": " + record->text);
+    }
+    EXPECT_EQ(printed, wine::Lines(top / L"out.txt"));
+    EXPECT_EQ(seen, notable);
+  }
+}
+
+TEST(TraceViewerLog, KeepsThePlainFormAndNeverStopsTheRun) {
+  const wine::TempFolder folder(L"perinax trace text log");
   CopyFileW((wine::kBuildDir + L"/tools/perinax-demo-setup.exe").c_str(),
             (folder / L"setup.exe").c_str(), FALSE);
   wine::WriteBytes(folder / L"Perinax.ini", "[Default]\r\nSetupFile=setup.exe\r\n");
-  const std::wstring args = L"/quiet \"/log=C:\\a b.txt\" /exitcode=3010";
-  const std::wstring program = L"\"" + wine::kBuildDir + L"/Perinax.exe\" " + args;
-  const auto [code, printed] = wine::RunTraced(folder.path, args);
-  ASSERT_EQ(code, 3010u);
-  ASSERT_EQ(printed.back(), L"Exit Code 3010");
+  const std::wstring program = L"\"" + wine::kBuildDir + L"/Perinax.exe\" /exitcode=3010";
 
   // An earlier run's line stays: the log is appended to. A log that cannot be written (its
   // folder is missing, or it is a folder) leaves the run as it is.
@@ -27,31 +155,30 @@ TEST(TraceViewerLog, RecordsAnUnattendedRunAndNeverStopsIt) {
     SCOPED_TRACE(wine::Narrow(log));
     DeleteFileW((folder / L"setup-received.txt").c_str());
     DWORD viewerId = 0;
-    EXPECT_EQ(wine::Run(L"\"" + wine::kBuildDir + L"/tools/perinax-trace.exe\" --log \"" + log +
+    EXPECT_EQ(wine::Run(L"\"" + wine::kBuildDir +
+                            L"/tools/perinax-trace.exe\" --log-format text --log \"" + log +
                             L"\" " + program,
                         folder.path, L"", &viewerId),
               3010u);
     EXPECT_TRUE(wine::ReadBytes(folder / L"setup-received.txt"));
     if (log != folder / L"deploy log.txt") continue;
 
-    // Each line: the time, then the id of the process that sent it: the viewer's own first and
-    // last lines, and the program's trace between them, as the viewer prints it.
-    std::vector<std::wstring> lines = wine::Lines(log), ids, texts;
-    ASSERT_EQ(lines.size(), printed.size() + 3);
+    // Each line: the time in UTC, the id of the process that sent it and its text; the viewer's
+    // own first and last lines marked, the program's trace between them.
+    std::vector<std::wstring> lines = wine::Lines(log), texts;
     EXPECT_EQ(lines[0], L"earlier run");
     const std::wregex stamped(LR"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z \[(\d+)\] (.*))");
     for (auto line = lines.begin() + 1; line != lines.end(); ++line) {
       std::wsmatch part;
       ASSERT_TRUE(std::regex_match(*line, part, stamped)) << wine::Narrow(*line);
-      ids.push_back(part[1]);
-      texts.push_back(part[2]);
+      const bool viewers = part[2].str().starts_with(L"perinax-trace: ");
+      EXPECT_EQ(part[1] == std::to_wstring(viewerId), viewers);
+      if (line == lines.begin() + 1 || line + 1 == lines.end() || line == lines.begin() + 2)
+        texts.push_back(part[2]);
     }
-    EXPECT_NE(ids[1], std::to_wstring(viewerId));
-    std::vector<std::wstring> expectedIds(ids.size(), ids[1]), expected = printed;
-    expectedIds.front() = expectedIds.back() = std::to_wstring(viewerId);
-    EXPECT_EQ(ids, expectedIds);
-    expected.insert(expected.begin(), L"perinax-trace: running " + program);
-    expected.push_back(L"perinax-trace: exit code 3010 (0x00000bc2)");
-    EXPECT_EQ(texts, expected);
+    EXPECT_EQ(texts, (std::vector<std::wstring>{
+                         L"perinax-trace: running " + program, L"-----LoadINIFile file start-----",
+                         L"perinax-trace: exit code 3010 (0x00000bc2): success, a restart is "
+                         L"needed to finish"}));
   }
 }

@@ -146,7 +146,8 @@ inline std::vector<std::wstring> Lines(const std::wstring& file) {
 }
 
 // Runs a program (the build's Perinax.exe unless named) with the argument text from a folder
-// under the build's trace viewer, given its options: its exit code and the lines it printed.
+// under the build's trace viewer, given its options: its exit code and the lines the program
+// traced, without the viewer's own (marked "perinax-trace: "), which its own test reads.
 inline std::pair<DWORD, std::vector<std::wstring>> RunTraced(
     const std::wstring& folder, const std::wstring& args,
     const std::wstring& program = kBuildDir + L"/Perinax.exe", const std::wstring& options = L"") {
@@ -157,7 +158,10 @@ inline std::pair<DWORD, std::vector<std::wstring>> RunTraced(
   const DWORD code = Run(L"\"" + kBuildDir + L"/tools/perinax-trace.exe\" " + options + L"\"" +
                              program + L"\"" + (args.empty() ? L"" : L" ") + args,
                          folder, output);
-  return {code, Lines(output)};
+  std::vector<std::wstring> lines = Lines(output);
+  std::erase_if(lines,
+                [](const std::wstring& line) { return line.starts_with(L"perinax-trace: "); });
+  return {code, lines};
 }
 
 // What Perinax traces after its configuration phase: the argument text twice and, unless the start
