@@ -97,8 +97,10 @@ for page in pages:
     def link(m):
         written = html.unescape(m.group(1))
         href = target(page, written)
+        if href is None:
+            return m.group(2)
         text = html.escape(href) if m.group(2) == html.escape(written) else m.group(2)
-        return m.group(2) if href is None else f'<a href="{html.escape(href)}">{text}</a>'
+        return f'<a href="{html.escape(href)}">{text}</a>'
     body = re.sub(r'<a href="([^"]*)">(.*?)</a>', link, body, flags=re.S)
     title = re.search(r"<h1[^>]*>(.*?)</h1>", body, re.S)
     title = re.sub(r"<[^>]+>", "", title.group(1)) if title else page
