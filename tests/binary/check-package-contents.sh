@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Checks what the release ships, as a user unpacks it:
 #   check-package-contents.sh BUILD_DIR HOST_RELEASE_DIR
-# packages a Windows build and a host-release build twice (the second time
-# with another umask), and checks that both runs give the same bytes; that the
-# zip holds one folder Perinax-VERSION/ with the licence, the three programs,
-# the example INI and the user pages (not the developers' page), every text
-# file with CRLF line ends, SHA256SUMS over every other file, and every link
-# of its pages leading to a file and a heading it holds; that every link of the
-# Markdown sources leads to a file of the tree; and that the Linux
-# perinax-explain runs on any x86-64 Linux: no sanitizer, no shared library
-# newer than glibc 2.31, unmoved by LD_PRELOAD, and answers --version.
+# packages a Windows build with a host-release build, then again with a
+# second, clean host-release build under another umask, and checks that both
+# give the same bytes; that the zip holds one folder Perinax-VERSION/ with the
+# licence, the three programs, the example INI and the user pages (not the
+# developers' page), every text file with CRLF line ends, SHA256SUMS over every
+# other file, and every link of its pages leading to a file and a heading it
+# holds; that every link of the Markdown sources leads to a file of the tree;
+# and that the Linux perinax-explain runs on any x86-64 Linux: no sanitizer, no
+# shared library newer than glibc 2.31, unmoved by LD_PRELOAD, and answers
+# --version.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 host_release=$(cd "$2" && pwd)
@@ -20,8 +21,17 @@ rm -rf "$work"
 mkdir -p "$work"
 unset PERINAX_SIGN_PKCS12
 
+# The Linux program built once more in another folder, as the zip's programs
+# are by check-package-reproducible.sh.
+flags=$(sed -n 's/^CMAKE_EXE_LINKER_FLAGS:[A-Z]*=//p' "$host_release/CMakeCache.txt")
+(
+  umask 077
+  cmake -S "$source_dir" -B "$work/second host build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DPERINAX_SANITIZE=OFF -DPERINAX_TESTS=OFF -DCMAKE_EXE_LINKER_FLAGS="$flags" >/dev/null
+  cmake --build "$work/second host build" --target perinax-explain >/dev/null
+)
 "$source_dir/scripts/make-package.sh" "$build" "$work/first" "$host_release" >/dev/null
-(umask 077 && "$source_dir/scripts/make-package.sh" "$build" "$work/second" "$host_release" >/dev/null)
+(umask 077 && "$source_dir/scripts/make-package.sh" "$build" "$work/second" "$work/second host build" >/dev/null)
 
 failures=0
 check() {  # WHAT COMMAND...: runs the command, its output shown on failure
