@@ -43,7 +43,7 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 top=Perinax-$version
 zip_name=$top-win32.zip
 stage=$dist/stage-win32
-rm -rf "$stage" "$dist/$zip_name"
+rm -rf "${stage:?}" "${dist:?}/$zip_name"
 mkdir -p "$stage/$top"
 
 shipped=()   # the zip's files, in the zip's order, below $top
@@ -67,8 +67,9 @@ ship "$source_dir/examples/release/Perinax.ini" Perinax.ini text
 # The user documentation: README.md and docs/ as HTML, which a browser opens on
 # any Windows. development.md is for those who change Perinax and stays out; a
 # link to a file that is not in the zip becomes plain text.
-command -v /usr/bin/python3 >/dev/null && /usr/bin/python3 -c 'import markdown' 2>/dev/null ||
+if ! /usr/bin/python3 -c 'import markdown' 2>/dev/null; then
   fail "python3-markdown not found: run scripts/install-deps.sh"
+fi
 pages=(README.md)
 while IFS= read -r page; do pages+=("$page"); done < <(
   cd "$source_dir" && find docs -name '*.md' ! -path docs/development.md | LC_ALL=C sort)
@@ -162,7 +163,7 @@ echo "$dist/$zip_name ($(stat -c %s "$zip_name") bytes)"
 linux_top=perinax-explain-$version
 linux_name=$linux_top-linux-x86_64.tar.gz
 stage=$dist/stage-linux
-rm -rf "$stage" "$dist/$linux_name"
+rm -rf "${stage:?}" "${dist:?}/$linux_name"
 mkdir -p "$stage/$linux_top"
 chmod 0755 "$stage/$linux_top"
 install -m 0755 "$host_release/tools/perinax-explain" "$stage/$linux_top/perinax-explain"
