@@ -9,7 +9,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-tidy cppcheck
           googletest libgtest-dev nlohmann-json3-dev g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
           wine wine32 wine64 wixl
-          zip osslsigncode openssl
+          zip osslsigncode openssl python3-markdown
           emscripten chromium chromium-driver python3-selenium)
 
 # Tools from npm that the tests run and the release never ships, each at a fixed

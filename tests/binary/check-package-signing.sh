@@ -46,6 +46,7 @@ PERINAX_SIGN_PKCS12=$work/pki/signer.p12 PERINAX_SIGN_PASSWORD='not a secret' \
   "$source_dir/scripts/make-package.sh" "$build" "$work/dist" >/dev/null
 cd "$work/media"
 cmake -E tar xf "$work/dist/Perinax-$version-win32.zip"
+cd "Perinax-$version"
 
 failures=0
 check() {
