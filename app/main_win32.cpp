@@ -1,10 +1,10 @@
 #include <windows.h>
 
 #include "app/command_line.h"
-#include "app/config_phase.h"
+#include "app/error_mode_win32.h"
+#include "app/launcher_run.h"
 #include "common/system_functions_win32.h"
 #include "common/trace_win32.h"
-#include "launch/setup_runner.h"
 #include "launch/shell_win32.h"
 #include "osinfo/os_probe_win32.h"
 #include "registry/registry_win32.h"
@@ -24,12 +24,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   Win32OsProbe probe;
   Win32Registry registry;
   Win32Shell shell;
+  Win32ErrorMode errorMode;
   DebugOutputTraceSink trace;
-  ConfigPlatform platform{profile, probe, registry, trace};
+  ConfigPlatform config{profile, probe, registry, trace};
 
-  static_cast<void>(LoadINIFile(state, platform));
   const std::uint32_t exitCode =
-      RunSetupCmd(state.settings, shell, trace, ArgumentText(GetCommandLineW()));
+      RunLauncher(state, config, errorMode, shell, ArgumentText(GetCommandLineW()));
   // The process ends with the 32-bit pattern of the exit code, 0xFFFFFFFF included.
   return static_cast<int>(exitCode);
 }

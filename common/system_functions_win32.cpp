@@ -14,6 +14,8 @@ void LoadAll(SystemFunctions& f) {
   const DllFence fence = FenceDllSearchPath();
   Win32DllSearch api;
 
+  Find(GetModuleHandleW(L"kernel32.dll"), "SetThreadErrorMode", &f.SetThreadErrorMode);
+
   const DllModule advapi32 = LoadSystemDll(api, fence, L"advapi32.dll");
   Find(advapi32, "RegOpenKeyExW", &f.RegOpenKeyExW);
   Find(advapi32, "RegCreateKeyExW", &f.RegCreateKeyExW);

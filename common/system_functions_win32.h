@@ -6,11 +6,15 @@
 #include <oleauto.h>
 #include <shellapi.h>
 
-// Every function Perinax.exe uses from a system DLL other than KERNEL32. These
-// DLLs are loaded on purpose, from System32 only, after the DLL search path is
-// fenced, and each function is looked up once; a function that could not be
-// found is null, and its caller treats that as the failure of its step.
+// Every function Perinax.exe uses from a system DLL other than KERNEL32, and
+// from KERNEL32 those that not every Windows it runs on has. These DLLs are
+// loaded on purpose, from System32 only, after the DLL search path is fenced,
+// and each function is looked up once; a function that could not be found is
+// null, and its caller treats that as the failure of its step (or, for
+// SetThreadErrorMode, sets the process's error mode instead).
 struct SystemFunctions {
+  // kernel32.dll, Windows 7 and later
+  decltype(&::SetThreadErrorMode) SetThreadErrorMode;
   // advapi32.dll
   decltype(&::RegOpenKeyExW) RegOpenKeyExW;
   decltype(&::RegCreateKeyExW) RegCreateKeyExW;

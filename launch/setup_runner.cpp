@@ -28,9 +28,14 @@ std::uint32_t RunSetupCmd(const SetupSettings& settings, ShellApi& api, TraceSin
   const wchar_t* file = settings.m_szSetupFile;
   LaunchRecord record;
   record.cbSize = kLaunchRecordSize;
-  // No error box when the start fails: nobody may be there to close it, and
-  // an unattended installation would wait on it for ever.
-  record.fMask = kSeeMaskNoCloseProcess | kSeeMaskFlagNoUi;
+  // Nobody may be there to answer a box of the shell's, and an unattended
+  // installation would wait on it for ever: no Attachment Manager warning for
+  // a file with a downloaded-file mark or on a share counted as the Internet
+  // zone (the program is named by the INI file shipped with the launcher, as
+  // trusted as the launcher itself), and no error box when the start fails.
+  // The start is finished before the call returns, DDE and COM handlers
+  // included: this thread has no message loop to finish it later.
+  record.fMask = kSeeMaskNoZoneChecks | kSeeMaskNoAsync | kSeeMaskNoCloseProcess | kSeeMaskFlagNoUi;
   record.lpFile = file;
   record.lpParameters = args;
   record.nShow = kSwShow;

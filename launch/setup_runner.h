@@ -12,7 +12,9 @@ inline constexpr std::uint32_t kLaunchFailedExitCode = 1603;
 
 inline constexpr std::uint32_t kLaunchRecordSize = 60;  // sizeof(SHELLEXECUTEINFOW), 32-bit
 inline constexpr std::uint32_t kSeeMaskNoCloseProcess = 0x40;
+inline constexpr std::uint32_t kSeeMaskNoAsync = 0x100;
 inline constexpr std::uint32_t kSeeMaskFlagNoUi = 0x400;
+inline constexpr std::uint32_t kSeeMaskNoZoneChecks = 0x00800000;
 inline constexpr int kSwShow = 5;
 inline constexpr std::uint32_t kStillActive = 259;
 

@@ -8,6 +8,8 @@ static_assert(sizeof(SHELLEXECUTEINFOW) == kLaunchRecordSize);
 #endif
 static_assert(kSeeMaskNoCloseProcess == SEE_MASK_NOCLOSEPROCESS);
 static_assert(kSeeMaskFlagNoUi == SEE_MASK_FLAG_NO_UI);
+static_assert(kSeeMaskNoZoneChecks == SEE_MASK_NOZONECHECKS);
+static_assert(kSeeMaskNoAsync == SEE_MASK_NOASYNC);
 static_assert(kSwShow == SW_SHOW);
 static_assert(kStillActive == STILL_ACTIVE);
 

@@ -42,17 +42,12 @@ check "FILEVERSION $version" has "FILEVERSION $commas\$" "$resources"
 check "PRODUCTVERSION $version" has "PRODUCTVERSION $commas\$" "$resources"
 check "FileVersion text" has "VALUE \"FileVersion\", \"$version_re\"" "$resources"
 check "ProductVersion text" has "VALUE \"ProductVersion\", \"$version_re\"" "$resources"
-check "manifest version" has "assemblyIdentity type=\"\"win32\"\" name=\"\"Perinax\"\" version=\"\"$version_re\"\"" "$resources"
 check "OriginalFilename" has 'VALUE "OriginalFilename", "Perinax\.exe"' "$resources"
 check "InternalName" has 'VALUE "InternalName", "Perinax"' "$resources"
 check "FileDescription" has 'VALUE "FileDescription", "[^"]+"' "$resources"
 check "ProductName" has 'VALUE "ProductName", "Perinax"' "$resources"
-check "manifest asks for asInvoker" has 'requestedExecutionLevel level=""asInvoker"" uiAccess=""false""' "$resources"
-for id in e2011457-1546-43c5-a5fe-008deee3d3f0 35138b9a-5d96-4fbd-8e2d-a2440225f93a \
-          4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 1f676c76-80e1-4239-95bb-83d0f6d0da78 \
-          8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a; do
-  check "manifest supportedOS $id" has "supportedOS Id=\"\"\\{$id\\}\"\"" "$resources"
-done
+# The manifest, checked as the tools' are.
+"$(dirname "$0")/check-manifest.sh" "$exe" "$windres" "$version" Perinax || failures=$((failures + $?))
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"

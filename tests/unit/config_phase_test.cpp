@@ -4,9 +4,12 @@
 
 #include <tuple>
 
+#include "app/launcher_run.h"
+#include "fake_error_mode.h"
 #include "fake_os_probe.h"
 #include "fake_profile.h"
 #include "fake_registry.h"
+#include "fake_shell.h"
 #include "recording_trace.h"
 
 // The whole phase over fakes: the trace between the banners and the registry calls.
@@ -40,5 +43,47 @@ TEST(LoadINIFile, TracesEveryStageInOrder) {
     EXPECT_EQ(Joined(trace.lines), L"-----LoadINIFile file start-----|C:\\Setup\\Perinax.ini|" +
                                        lines + L"|-----LoadINIFile file end-----");
     EXPECT_EQ(Joined(registry.calls), calls);
+  }
+}
+
+// A whole run: the system's error boxes ("There is no disk in the drive") are off for the
+// configuration phase, through the thread's mode where Windows has one and else the process's,
+// keeping what the mode held; the mode is back before the setup program, which inherits it,
+// starts. Without a file or a probe, and the setup program named "Unknow".
+TEST(RunLauncher, SwitchesErrorBoxesOffForTheConfigurationPhaseAlone) {
+  const std::tuple<bool, std::uint32_t, std::wstring, std::wstring> rows[] = {
+      {true, 0, L"thread 0x8001", L"thread 0x0"},
+      {true, 0x2, L"thread 0x8001|thread 0x8003", L"thread 0x2"},  // no fault-reporting box
+      {true, 0x8001, L"thread 0x8001", L"thread 0x8001"},
+      {false, 0, L"process 0x8001", L"process 0x0"},  // Vista
+      {false, 0x4, L"process 0x8001|process 0x8005", L"process 0x4"},
+  };
+  for (const auto& row : rows) {
+    const auto& [threadModeExists, before, off, back] = row;
+    SCOPED_TRACE(&row - rows);
+    FakeProfile profile;
+    FakeOsProbe probe;
+    probe.results[0] = HResult(0x80010106);
+    FakeRegistry registry;
+    RecordingTrace trace;
+    FakeErrorMode errorMode(trace.lines);
+    errorMode.threadModeExists = threadModeExists;
+    (threadModeExists ? errorMode.threadMode : errorMode.processMode) = before;
+    FakeShell shell;
+    shell.exitCode = 7;
+    LauncherState state;
+    ConfigPlatform config{profile, probe, registry, trace};
+
+    EXPECT_EQ(RunLauncher(state, config, errorMode, shell, L"/q"), 7u);
+    EXPECT_EQ(Joined(trace.lines),
+              off +
+                  L"|-----LoadINIFile file start-----|C:\\Setup\\Perinax.ini|"
+                  L"Please check the path of INI file!|"
+                  L"Failed to initialize COM library. hres = 0x80010106|OS version 255|"
+                  L"-----LoadINIFile file end-----|" +
+                  back +
+                  L"|Setup CMD /q|Setup CMD /q|CreateProcess|WaitForSingleObject|Exit Code 7");
+    EXPECT_EQ(errorMode.threadMode, threadModeExists ? before : 0u);
+    EXPECT_EQ(errorMode.processMode, threadModeExists ? 0u : before);
   }
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,17 @@ TEST(FenceDllSearch, UsesTheDefaultDirectoriesWhereTheyExistElseFullPathsAndPrel
   for (const std::wstring& call : std::vector(old.calls.begin() + 2, old.calls.end()))
     EXPECT_TRUE(call.starts_with(L"path C:\\Windows\\system32\\")) << call;
   EXPECT_EQ(old.calls.back(), L"path C:\\Windows\\system32\\shell32");
+
+  // Among them, once each, those that COM, the RPC runtime and the shell load by name when the
+  // WMI service is asked and a program on a share is started.
+  for (const wchar_t* name :
+       {L"RpcRtRemote.dll", L"cscapi.dll", L"ntshrui.dll", L"srvcli.dll", L"mpr.dll", L"comres.dll",
+        L"crypt32.dll", L"msasn1.dll", L"clbcatq.dll", L"version.dll", L"shcore.dll"}) {
+    EXPECT_EQ(std::count(old.calls.begin(), old.calls.end(),
+                         L"path C:\\Windows\\system32\\" + std::wstring(name)),
+              1)
+        << name;
+  }
 }
 
 // A System32 path that cannot be read or would be cut names nothing: nothing is loaded.

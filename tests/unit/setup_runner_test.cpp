@@ -42,9 +42,10 @@ TEST(RunSetupCmd, StartsTheSetupProgramWaitsAndReturnsItsExitCode) {
     EXPECT_EQ(Joined(trace.lines), setup + L"|" + setup + lines);
     EXPECT_EQ(Joined(shell.calls), calls);
     if (calls.find("start") == std::string::npos) continue;
-    // A handle back and no error box; the texts as they are, an empty one not null.
+    // A handle back, no error box or zone warning, started before the call returns; the texts
+    // as they are, an empty one not null.
     EXPECT_EQ(shell.record.cbSize, 60u);
-    EXPECT_EQ(shell.record.fMask, 0x440u);
+    EXPECT_EQ(shell.record.fMask, 0x00800540u);
     EXPECT_EQ(shell.record.lpFile, settings.m_szSetupFile);
     EXPECT_EQ(shell.record.lpParameters, text);
     EXPECT_EQ(shell.record.nShow, 5);
