@@ -196,6 +196,9 @@ std::uint32_t IniReader::SectionNames(wchar_t* buffer, std::uint32_t size) const
     if (section.name.empty()) continue;
     list += section.name;
     list.push_back(L'\0');
+    // Past size characters the list is cut anyway: a file of a hundred thousand
+    // sections costs no more than one that fills the buffer.
+    if (list.size() >= size) break;
   }
   if (size == 1 || list.size() + 2 <= size) {
     return CopyCut(list, buffer, size);

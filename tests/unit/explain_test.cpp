@@ -105,7 +105,7 @@ TEST(ExplainWarnings, OneRowAWarning) {
     std::wstring messages;
     for (const Warning& warning :
          Explain(IniReader::FromBytes(ini), kFolder, L"C:\\Media\\Perinax.ini", L"").warnings) {
-      found.push_back(warning.code + "@" + std::to_string(warning.line));
+      found.push_back(InfoOf(warning.code).name + "@"s + std::to_string(warning.line));
       messages += warning.message + L"\n";
     }
     EXPECT_EQ(Joined(found), expected) << Utf8FromUtf16(messages);
@@ -138,7 +138,8 @@ TEST(ExplainOutput, EachFormSaysWhatPerinaxDoes) {
        "win81-x86     6.3 x86       [win8.1]   setup.exe                                 "
        "HKLM\\SOFTWARE\\Wow6432Node\\V  N = 0x0000003F (63)\n"
        "win81-x64     6.3 x64       [win8.1]   setup.exe                                 "
-       "32-bit view HKLM\\SOFTWARE\\V  N = 0x0000003F (63)\n"},
+       "32-bit view HKLM\\SOFTWARE\\V  N = 0x0000003F (63)  (regedit: "
+       "HKLM\\SOFTWARE\\Wow6432Node\\V)\n"},
       {{file},
        1,
        "probe-failed  not readable  [Default]  setup.exe                                 "
