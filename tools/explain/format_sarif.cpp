@@ -27,22 +27,6 @@ std::string SemanticVersion(std::string_view version) {
   return std::string(version);
 }
 
-// "Section case" from "section-case": the rule's friendly name, in the
-// PascalCase SARIF asks for.
-std::string PascalName(std::string_view code) {
-  std::string name;
-  bool upper = true;
-  for (const char c : code) {
-    if (c == '-') {
-      upper = true;
-      continue;
-    }
-    name += upper && c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-    upper = false;
-  }
-  return name;
-}
-
 std::string Sentence(std::string text) {
   if (!text.empty() && text.back() != '.') text += '.';
   return text;
@@ -53,7 +37,7 @@ json Rules() {
   for (const CodeInfo& info : kCatalogue) {
     const std::string help = std::string(info.finds) + " " + info.fix;
     rules.push_back({{"id", info.name},
-                     {"name", PascalName(info.name)},
+                     {"name", info.ruleName},
                      {"shortDescription", {{"text", Sentence(info.title)}}},
                      {"fullDescription", {{"text", info.finds}}},
                      {"help",
@@ -82,14 +66,15 @@ std::string Fingerprint(std::string_view text) {
 
 std::string UriReference(const std::wstring& path) {
   std::string text = Utf8FromUtf16(path);
+  bool drive = false;
 #ifdef _WIN32
   for (char& c : text) {
     if (c == '\\') c = '/';
   }
+  drive = text.size() >= 2 && text[1] == ':' &&
+          ((text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z'));
 #endif
   // A drive path ("C:/x") or a path from the root is absolute: a file: URI.
-  const bool drive = text.size() >= 2 && text[1] == ':' &&
-                     ((text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z'));
   std::string uri;
   if (drive) {
     uri = "file:///" + text.substr(0, 2);
@@ -130,7 +115,7 @@ std::string FormatSarif(const Explanation& explanation, const std::wstring& show
         {{"ruleId", info.name},
          {"ruleIndex", static_cast<int>(warning.code)},
          {"level", "warning"},
-         {"message", {{"text", Sentence(Utf8FromUtf16(warning.message))}}},
+         {"message", {{"text", Utf8FromUtf16(warning.message)}}},
          {"locations",
           {{{"physicalLocation",
              {{"artifactLocation", {{"uri", uri}}}, {"region", {{"startLine", warning.line}}}}}}}},
