@@ -26,9 +26,25 @@ void Unread(Checker& checker, const IniSection& section, std::wstring& gist) {
                 L"reads");
     return;
   }
-  GistInto(section.name, gist);
   const std::vector<std::wstring>& candidates = checker.candidates();
-  for (std::size_t i = 0; i < candidates.size(); ++i) {
+  // A gist starts with the name's first letter or digit, lowered: a name that
+  // starts otherwise than every version section's gist (and than "win") is
+  // no near miss, which spares a file of many sections most of the work.
+  const auto first = std::find_if(section.name.begin(), section.name.end(), [](wchar_t c) {
+    return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9');
+  });
+  wchar_t lead = first == section.name.end() ? L'\0' : *first;
+  if (lead >= L'A' && lead <= L'Z') lead = static_cast<wchar_t>(lead - L'A' + L'a');
+  const auto& gists = checker.candidateGists();
+  const bool near = lead == L'w' || std::any_of(gists.begin(), gists.end(), [&](const auto& g) {
+                      return !g.empty() && g.front() == lead;
+                    });
+  if (near) {
+    GistInto(section.name, gist);
+  } else {
+    gist.clear();
+  }
+  for (std::size_t i = 0; near && i < candidates.size(); ++i) {
     const std::wstring& candidate = candidates[i];
     if (IniReader::SameName(section.name, candidate) || gist == checker.candidateGists()[i]) {
       if (checker.Full(Code::kSectionCase, section.line)) return;

@@ -15,11 +15,14 @@ std::wstring Lower(std::wstring_view text) {
 }
 
 void GistInto(std::wstring_view name, std::wstring& gist) {
-  gist.clear();
+  // Written in place: this runs once for every section of the file.
+  gist.resize(name.size());
+  std::size_t kept = 0;
   for (wchar_t c : name) {
     if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    if ((c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9')) gist.push_back(c);
+    if ((c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9')) gist[kept++] = c;
   }
+  gist.resize(kept);
   if (gist.starts_with(L"windows")) gist.replace(0, 7, L"win");
 }
 
