@@ -1,8 +1,6 @@
 // The file as a whole: how Windows decodes it, lines no section owns, and
 // whether each version section is in the list of names Perinax looks through.
 
-#include <algorithm>
-
 #include "settings/ini_settings.h"
 #include "tools/explain/checker.h"
 #include "tools/explain/wording.h"
@@ -80,35 +78,37 @@ void CheckLinesBeforeSection(Checker& checker) {
 }
 
 // A version section is only chosen when its name is in the list of section
-// names Perinax reads, which holds kSectionNamesChars characters.
+// names Perinax reads, which holds kSectionNamesChars characters. Only the
+// sections up to the cut are walked, and each version section is found by
+// name, so a file of many sections costs no more here than a short one.
 void CheckSectionList(Checker& checker) {
   std::vector<wchar_t> names(kSectionNamesChars, L'\0');
-  checker.ini().SectionNames(names.data(), static_cast<std::uint32_t>(names.size()));
-  const std::vector<std::wstring>& candidates = checker.candidates();
+  const IniReader& ini = checker.ini();
+  ini.SectionNames(names.data(), static_cast<std::uint32_t>(names.size()));
+  const std::vector<IniSection>& sections = ini.sections();
   std::size_t at = 0;
-  bool cut = false;
-  for (const IniSection& section : checker.ini().sections()) {
-    if (section.name.empty()) continue;
-    if (!cut) {
-      const std::wstring_view listed(&names[at]);
-      if (at < names.size() - 2 && listed == section.name) {
-        at += listed.size() + 1;
-        continue;
-      }
-      cut = true;
-    }
-    if (section.repeated ||
-        std::find(candidates.begin(), candidates.end(), section.name) == candidates.end()) {
+  std::size_t cut = 0;  // the first section past the list
+  for (; cut < sections.size(); ++cut) {
+    const std::wstring& name = sections[cut].name;
+    if (name.empty()) continue;
+    const std::wstring_view listed(&names[at]);
+    if (at >= names.size() - 2 || listed != name) break;
+    at += listed.size() + 1;
+  }
+  for (const std::wstring& candidate : checker.candidates()) {
+    const IniSection* section = ini.FindSection(candidate);
+    if (section == nullptr || section->name != candidate ||
+        static_cast<std::size_t>(section - sections.data()) < cut) {
       continue;
     }
-    checker.pastList.push_back(&section);
-    checker.Add(section.line, Code::kSectionList, Bracketed(section.name),
-                Bracketed(section.name) + L" lies past the first " +
+    checker.pastList.push_back(section);
+    checker.Add(section->line, Code::kSectionList, Bracketed(section->name),
+                Bracketed(section->name) + L" lies past the first " +
                     std::to_wstring(kSectionNamesChars) +
                     L" characters of section names that Perinax looks through, so it is never "
                     L"chosen: " +
-                    CaseNames(checker.CandidateCases(section.name)) + L" read " +
-                    Bracketed(checker.ReadInstead(section.name)) +
+                    CaseNames(checker.CandidateCases(candidate)) + L" read " +
+                    Bracketed(checker.ReadInstead(candidate)) +
                     L" instead; move it near the top of the file or remove unused sections");
   }
 }
