@@ -1,10 +1,10 @@
 #include "settings/ini_reader.h"
 
 #include <algorithm>
+#include <bit>
 #include <fstream>
 #include <iterator>
 #include <system_error>
-#include <unordered_set>
 
 namespace {
 
@@ -82,10 +82,46 @@ wchar_t FoldCase(wchar_t c) {
 
 // A name as the comparison sees it: two names are the same when their folded
 // forms are equal.
-std::wstring Folded(std::wstring_view name) {
-  std::wstring folded(name);
-  for (wchar_t& c : folded) c = FoldCase(c);
-  return folded;
+// The slot of `name` in an open-addressed table of indices plus one into
+// `items`: the one that holds the first item of that name, letter case aside,
+// or the empty one where it would go.
+template <typename Item>
+std::size_t SlotOf(const std::vector<std::uint32_t>& slots, const std::vector<Item>& items,
+                   std::wstring_view name) {
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a over the folded name
+  for (const wchar_t c : name) {
+    hash ^= static_cast<std::uint64_t>(FoldCase(c));
+    hash *= 1099511628211ull;
+  }
+  const std::size_t mask = slots.size() - 1;
+  for (std::size_t slot = static_cast<std::size_t>(hash) & mask;; slot = (slot + 1) & mask) {
+    const std::uint32_t held = slots[slot];
+    if (held == 0 || IniReader::SameName(items[held - 1].name, name)) return slot;
+  }
+}
+
+// The index plus one of the first item of that name, or 0.
+template <typename Item>
+std::uint32_t HeldBy(const std::vector<std::uint32_t>& slots, const std::vector<Item>& items,
+                     std::wstring_view name) {
+  return slots.empty() ? 0 : slots[SlotOf(slots, items, name)];
+}
+
+// Enters the last of `items` in the table; false when an earlier item has its
+// name. The table stays at least twice as large as the items.
+template <typename Item>
+bool Indexed(std::vector<std::uint32_t>& slots, const std::vector<Item>& items) {
+  if (items.size() * 2 > slots.size()) {
+    std::vector<std::uint32_t> old(std::max<std::size_t>(8, slots.size() * 2), 0);
+    old.swap(slots);
+    for (const std::uint32_t held : old) {
+      if (held != 0) slots[SlotOf(slots, items, items[held - 1].name)] = held;
+    }
+  }
+  const std::size_t slot = SlotOf(slots, items, items.back().name);
+  if (slots[slot] != 0) return false;
+  slots[slot] = static_cast<std::uint32_t>(items.size());
+  return true;
 }
 
 std::uint32_t CopyCut(std::wstring_view text, wchar_t* buffer, std::uint32_t size) {
@@ -122,10 +158,12 @@ IniReader IniReader::FromFile(const std::filesystem::path& path) {
 }
 
 void IniReader::Parse(const std::wstring& text) {
-  // Names folded once, so that repeated sections and keys are found in one pass
-  // however many the file holds.
-  std::unordered_set<std::wstring> keyNames;
   const bool ansi = oddities_.encoding != IniEncoding::kUtf16Le;
+  // Room for every section the file can hold, so that neither the sections nor
+  // their table is rebuilt as they fill.
+  const auto brackets = static_cast<std::size_t>(std::count(text.begin(), text.end(), L'['));
+  sectionSlots_.assign(std::bit_ceil(std::max<std::size_t>(8, brackets * 2)), 0);
+  sections_.reserve(brackets);
 
   std::wstring_view rest = text;
   for (std::uint32_t number = 1; !rest.empty(); ++number) {
@@ -152,9 +190,8 @@ void IniReader::Parse(const std::wstring& text) {
       IniSection section;
       section.name = std::wstring(TrimBlanks(inside.substr(0, inside.find(L']'))));
       section.line = number;
-      section.repeated = !sectionIndex_.emplace(Folded(section.name), sections_.size()).second;
       sections_.push_back(std::move(section));
-      keyNames.clear();
+      sections_.back().repeated = !Indexed(sectionSlots_, sections_);
       continue;
     }
     if (sections_.empty()) {
@@ -167,8 +204,9 @@ void IniReader::Parse(const std::wstring& text) {
     key.name = std::wstring(TrimBlanks(line.substr(0, equals)));
     key.value = std::wstring(RemoveQuotePair(TrimBlanks(line.substr(equals + 1))));
     key.line = number;
-    key.repeated = !keyNames.insert(Folded(key.name)).second;
-    sections_.back().keys.push_back(std::move(key));
+    IniSection& owner = sections_.back();
+    owner.keys.push_back(std::move(key));
+    owner.keys.back().repeated = !Indexed(owner.keySlots, owner.keys);
   }
 }
 
@@ -179,14 +217,13 @@ bool IniReader::SameName(std::wstring_view a, std::wstring_view b) {
 }
 
 const IniSection* IniReader::FindSection(std::wstring_view name) const {
-  const auto found = sectionIndex_.find(Folded(name));
-  return found == sectionIndex_.end() ? nullptr : &sections_[found->second];
+  const std::uint32_t held = HeldBy(sectionSlots_, sections_, name);
+  return held == 0 ? nullptr : &sections_[held - 1];
 }
 
 const IniKey* IniReader::FindKey(const IniSection& section, std::wstring_view name) {
-  const auto found = std::find_if(section.keys.begin(), section.keys.end(),
-                                  [&](const IniKey& k) { return SameName(k.name, name); });
-  return found == section.keys.end() ? nullptr : &*found;
+  const std::uint32_t held = HeldBy(section.keySlots, section.keys, name);
+  return held == 0 ? nullptr : &section.keys[held - 1];
 }
 
 std::uint32_t IniReader::SectionNames(wchar_t* buffer, std::uint32_t size) const {
@@ -196,6 +233,9 @@ std::uint32_t IniReader::SectionNames(wchar_t* buffer, std::uint32_t size) const
     if (section.name.empty()) continue;
     list += section.name;
     list.push_back(L'\0');
+    // Past size characters the list is cut anyway: a file of a hundred thousand
+    // sections costs no more than one that fills the buffer.
+    if (list.size() >= size) break;
   }
   if (size == 1 || list.size() + 2 <= size) {
     return CopyCut(list, buffer, size);

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 // An INI reader that answers as GetPrivateProfileSectionNamesW and
@@ -50,6 +49,8 @@ struct IniSection {
   std::uint32_t line = 0;
   bool repeated = false;  // an earlier section has this name: its keys are never read
   std::vector<IniKey> keys;
+  // The first key of each name, found by the reader (see sectionSlots_).
+  std::vector<std::uint32_t> keySlots;
 };
 
 // What a file holds that Windows passes over.
@@ -113,7 +114,11 @@ class IniReader {
 
   bool exists_ = false;
   std::vector<IniSection> sections_;
-  // The first section of each folded name.
-  std::unordered_map<std::wstring, std::size_t> sectionIndex_;
+  // The first section of each name, letter case aside, found by a hash of the
+  // folded name: an open-addressed table of section indices plus one (0 is an
+  // empty slot), its size a power of two kept at least twice the sections. No
+  // folded copy of a name is made, and a name is found in one step however
+  // many sections (or keys of a section, in keySlots) the file holds.
+  std::vector<std::uint32_t> sectionSlots_;
   IniOddities oddities_;
 };

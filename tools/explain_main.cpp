@@ -1,7 +1,9 @@
 // perinax-explain: what Perinax will do with an INI file on every Windows
 // version, and what in the file is probably a mistake.
 //
-//   perinax-explain [--json] [--case NAME] [--args TEXT] FILE
+//   perinax-explain [--format text|json|sarif] [--json] [--case NAME] [--args TEXT]
+//                   [--no-folder] FILE
+//   perinax-explain --list-codes | --version | --help
 //
 // One source for the Linux program and the Windows console program; the work
 // is done by the portable code in tools/explain/.

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "perinax_version.h"
 #include "recording_trace.h"
 #include "tools/explain/report.h"
 #include "tools/explain/utf.h"
@@ -105,7 +106,7 @@ TEST(ExplainWarnings, OneRowAWarning) {
     std::wstring messages;
     for (const Warning& warning :
          Explain(IniReader::FromBytes(ini), kFolder, L"C:\\Media\\Perinax.ini", L"").warnings) {
-      found.push_back(warning.code + "@" + std::to_string(warning.line));
+      found.push_back(InfoOf(warning.code).name + "@"s + std::to_string(warning.line));
       messages += warning.message + L"\n";
     }
     EXPECT_EQ(Joined(found), expected) << Utf8FromUtf16(messages);
@@ -138,7 +139,8 @@ TEST(ExplainOutput, EachFormSaysWhatPerinaxDoes) {
        "win81-x86     6.3 x86       [win8.1]   setup.exe                                 "
        "HKLM\\SOFTWARE\\Wow6432Node\\V  N = 0x0000003F (63)\n"
        "win81-x64     6.3 x64       [win8.1]   setup.exe                                 "
-       "32-bit view HKLM\\SOFTWARE\\V  N = 0x0000003F (63)\n"},
+       "32-bit view HKLM\\SOFTWARE\\V  N = 0x0000003F (63)  (regedit: "
+       "HKLM\\SOFTWARE\\Wow6432Node\\V)\n"},
       {{file},
        1,
        "probe-failed  not readable  [Default]  setup.exe                                 "
@@ -146,7 +148,11 @@ TEST(ExplainOutput, EachFormSaysWhatPerinaxDoes) {
       {{clean}, 0, "win10-x64     10.0 x64      [Default]  setup.exe"},
       {{}, 2, "perinax-explain: no FILE given\n"},
       {{"--case", "win11-x64", file}, 2, "perinax-explain: unknown case win11-x64\n"},
-      {{"--frobnicate", file}, 2, "perinax-explain: unknown option --frobnicate\n"},
+      {{"--frobnicate", file}, 2, "perinax-explain: unknown option --frobnicate\nusage: "},
+      {{"--format", "xml", file}, 2, "perinax-explain: unknown format xml"},
+      {{"--version"}, 0, "perinax-explain " PERINAX_VERSION_TEXT "\n"},
+      {{"--help"}, 0, "usage: perinax-explain [--format text|json|sarif]"},
+      {{"--list-codes"}, 0, "keys-before-section  Lines before the first section\n"},
       {{file, file}, 2, "perinax-explain: only one FILE can be explained at a time\n"},
       {{"--args"}, 2, "perinax-explain: --args needs a value\n"},
       {{dir + "/missing.ini"}, 2, "cannot read " + dir + "/missing.ini: no such file\n"},
@@ -175,5 +181,39 @@ TEST(ExplainOutput, EachFormSaysWhatPerinaxDoes) {
   ASSERT_EQ(json["warnings"].size(), 7u);
   EXPECT_EQ(json["warnings"][6]["code"], "key-path");  // \S
   EXPECT_EQ(json["warnings"][6]["line"], 19);
+  std::filesystem::remove_all(kFolder);
+}
+
+// What the forms say beyond the table: the count of every warning (folded ones
+// too), the reason for exit code 1 under --case, a value name and key path as
+// an author reads them, and a check without the folder.
+TEST(ExplainOutput, CountsNamesAndFolder) {
+  std::string many;
+  for (int i = 1; i <= 300; ++i) many += "[S" + std::to_string(i) + "]\n";
+  const std::string crowded = WriteIni("crowded.ini", many + Section("Default"));
+  EXPECT_NE(RunOn({crowded}).out.find("\n300 warnings\n"), std::string::npos);
+  const ExplainOutput traced = RunOn({"--case", "win7-x64", crowded});
+  EXPECT_EQ(traced.exitCode, 1);
+  EXPECT_EQ(traced.err, "300 warnings: run without --case to see them\n");
+
+  const std::string named =
+      WriteIni("named.ini",
+               "[Default]\nSetupFile=missing.exe\nRegPath32KeyPath=SOFTWARE\\My App (x86)\n"
+               "RegPath32KeyName=\nRegPath32KeyValue=1\nRegPath64KeyPath=SOFTWARE\\V\n"
+               "RegPath64KeyName=a=b\nRegPath64KeyValue=1\n");
+  const std::string table = RunOn({named}).out;
+  EXPECT_NE(table.find("  \"HKLM\\SOFTWARE\\My App (x86)\"  (Default) = 0x00000001 (1)\n"),
+            std::string::npos)
+      << table;
+  EXPECT_NE(table.find("64-bit view HKLM\\SOFTWARE\\V  \"a=b\" = "), std::string::npos) << table;
+
+  // Without the folder, whether missing.exe is there stays unknown.
+  const nlohmann::json blind = nlohmann::json::parse(RunOn({"--no-folder", "--json", named}).out);
+  const nlohmann::json seen = nlohmann::json::parse(RunOn({"--json", named}).out);
+  EXPECT_EQ(blind["folderChecked"], false);
+  EXPECT_EQ(seen["folderChecked"], true);
+  EXPECT_EQ(seen["warnings"].size(), 1u);
+  EXPECT_EQ(seen["warnings"][0]["code"], "setup-file");
+  EXPECT_EQ(blind["warnings"].size(), 0u);
   std::filesystem::remove_all(kFolder);
 }

@@ -12,6 +12,7 @@
 
 #include "common/setup_settings.h"
 #include "settings/ini_reader.h"
+#include "tools/explain/catalogue.h"
 #include "tools/explain/planning_platform.h"
 
 // One Windows release on one architecture, as the OS probe reports it.
@@ -39,13 +40,17 @@ struct CasePlan {
   int view = 0;  // 32 or 64 when written
   bool keyRefused = false;
   std::optional<std::wstring> started;  // what the shell was asked to start
-  // Whether that file is beside the INI file; unknown for a path of the target machine.
+  // Whether that file is beside the INI file; unknown for a path of the target
+  // machine, or when the folder cannot be seen.
   std::optional<bool> startedFound;
 };
 
 struct Warning {
   std::uint32_t line = 0;
-  std::string code;
+  Code code = Code::kEncoding;
+  // What it is about, without its line: "[Default] SetupFile", "[win7]", or
+  // empty for the file as a whole. Findings are known by it across edits.
+  std::wstring about;
   std::wstring message;
 };
 
@@ -53,12 +58,19 @@ struct Explanation {
   std::wstring file;  // FILE's absolute path, as shown in the trace
   std::vector<CasePlan> cases;
   std::vector<Warning> warnings;  // by line
+  // Every warning found, those folded into a closing "more" warning included.
+  std::size_t warningCount = 0;
+  bool folderChecked = true;  // false: the folder beside FILE could not be seen
 };
 
 // Runs every case over `ini` (read from a file in `folder`, shown as `file`),
-// with `args` as the argument text, and collects the warnings.
-Explanation Explain(const IniReader& ini, const std::filesystem::path& folder,
+// with `args` as the argument text, and collects the warnings. Without a
+// folder (only the file's bytes are known), nothing is looked up beside it.
+Explanation Explain(const IniReader& ini, const std::optional<std::filesystem::path>& folder,
                     const std::wstring& file, const std::wstring& args);
+
+// Why a case writes nothing, or empty when it writes a value.
+std::wstring NothingWrittenReason(const CasePlan& plan);
 
 // Warnings of one code after this many are folded into one closing warning, so
 // that a file of a million bad lines still gets a readable answer.

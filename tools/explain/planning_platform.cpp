@@ -122,7 +122,8 @@ void PlanningRegistry::DisableFsRedirection(void** oldValue) {
 void PlanningRegistry::RevertFsRedirection(void*) {}
 
 bool PlanningShell::IsFolder(const wchar_t* path) {
-  const std::optional<std::filesystem::path> local = LocalPathOf(iniFolder_, path);
+  if (!iniFolder_) return false;
+  const std::optional<std::filesystem::path> local = LocalPathOf(*iniFolder_, path);
   std::error_code error;
   return local && std::filesystem::is_directory(*local, error);
 }

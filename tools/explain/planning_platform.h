@@ -103,11 +103,13 @@ class PlanningRegistry final : public RegistryApi {
 };
 
 // The shell of the target machine, as far as it can be known here: a relative
-// SetupFile is looked up beside the INI file. Every start "fails" after being
+// SetupFile is looked up beside the INI file (when its folder can be seen; else
+// nothing is taken for a folder). Every start "fails" after being
 // recorded, so that the launch stops after its two "Setup CMD" lines.
 class PlanningShell final : public ShellApi {
  public:
-  explicit PlanningShell(std::filesystem::path iniFolder) : iniFolder_(std::move(iniFolder)) {}
+  explicit PlanningShell(std::optional<std::filesystem::path> iniFolder)
+      : iniFolder_(std::move(iniFolder)) {}
 
   bool IsFolder(const wchar_t* path) override;
   bool Execute(const LaunchRecord& record, ProcessHandle* process) override;
@@ -120,7 +122,7 @@ class PlanningShell final : public ShellApi {
   const std::wstring& parameters() const { return parameters_; }
 
  private:
-  std::filesystem::path iniFolder_;
+  std::optional<std::filesystem::path> iniFolder_;
   std::optional<std::wstring> file_;
   std::wstring parameters_;
 };

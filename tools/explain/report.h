@@ -1,7 +1,8 @@
 #pragma once
 
-// perinax-explain's command line and its three kinds of output: the table with
-// the warnings, one case's trace, and JSON.
+// perinax-explain's command line and its output forms: the table with the
+// warnings and one case's trace (format_text.cpp), JSON (format_json.cpp) and
+// SARIF for code scanning (format_sarif.cpp).
 
 #include <filesystem>
 #include <string>
@@ -25,10 +26,17 @@ struct ExplainOutput {
 ExplainOutput RunExplainer(const std::vector<std::wstring>& arguments,
                            const std::vector<std::filesystem::path>& paths);
 
-// The parts, for the tests.
+// The forms, each from the one explanation.
 std::string FormatTable(const Explanation& explanation);
 std::string FormatWarnings(const Explanation& explanation, const std::wstring& shownFile);
 std::string FormatCaseTrace(const CasePlan& plan);
+std::string FormatCodeList();
 std::string FormatJson(const Explanation& explanation, const ExplainCase* only);
-// Why a case writes nothing, or empty when it writes a value.
-std::wstring NothingWrittenReason(const CasePlan& plan);
+// FILE as given, `shownFile`, is the result's location, so that a relative path
+// stays relative to where the tool was run (the repository, in CI).
+std::string FormatSarif(const Explanation& explanation, const std::wstring& shownFile);
+
+// FILE as a URI reference: separators as '/', a relative path kept relative,
+// an absolute one as a file: URI, and everything but unreserved characters
+// percent-encoded.
+std::string UriReference(const std::wstring& path);

@@ -1,0 +1,271 @@
+// The keys of a section some case reads: names Perinax never reads, repeats,
+// keys missing, and each value as the launcher will use it.
+
+#include <algorithm>
+#include <cwctype>
+
+#include "common/os_version_code.h"
+#include "common/text.h"
+#include "registry/registry_marker.h"
+#include "tools/explain/checker.h"
+#include "tools/explain/wording.h"
+
+namespace {
+
+constexpr wchar_t kWow6432Node[] = L"Wow6432Node\\";
+
+std::wstring About(const IniSection& section, std::wstring_view key) {
+  return Bracketed(section.name) + L" " + Shown(key);
+}
+
+void UnknownKey(Checker& checker, const IniSection& section, const IniKey& key) {
+  if (checker.Full(Code::kUnknownKey, key.line)) return;
+  std::wstring hint;
+  std::size_t best = 3;
+  for (const std::wstring& name : checker.keysRead()) {
+    const std::size_t distance = EditDistance(key.name, name);
+    if (distance < best) {
+      best = distance;
+      hint = L"; did you mean " + name + L"?";
+    }
+  }
+  checker.Add(key.line, Code::kUnknownKey, About(section, key.name),
+              Shown(key.name) + L" in " + Bracketed(section.name) +
+                  L" is a key Perinax never reads" + hint);
+}
+
+void MissingKey(Checker& checker, const IniSection& section, const std::wstring& name,
+                const std::vector<const CasePlan*>& readers) {
+  const KeyRole* role = RoleOf(name);
+  const std::vector<const CasePlan*> affected =
+      checker.ForArchitecture(readers, role != nullptr ? role->architecture : kAnyArchitecture);
+  if (affected.empty()) return;
+  std::wstring effect;
+  if (role == nullptr) {
+    effect = L"it reads as \"Unknow\"";
+  } else if (role->role == Role::kProgram) {
+    effect = L"the shell is asked to start \"Unknow\", which fails: exit code 1603";
+  } else if (role->role == Role::kValue) {
+    effect = L"the value text reads as \"Unknow\", which stores 0";
+  } else {
+    effect = L"nothing is written";
+  }
+  checker.Add(section.line, Code::kMissingKey, About(section, name),
+              Bracketed(section.name) + L" has no " + name + L": on " + CaseNames(affected) + L" " +
+                  effect + L"; add the key (keys are not taken from another section)");
+}
+
+void CheckNumber(Checker& checker, const std::wstring& about, const IniKey& key,
+                 const std::wstring& value) {
+  const std::uint32_t stored = RegValueFromText(value.c_str());
+  std::size_t at = 0;
+  while (at < value.size() && IsNumberBlank(value[at])) ++at;
+  const bool negative = at < value.size() && value[at] == L'-';
+  if (at < value.size() && (value[at] == L'+' || value[at] == L'-')) ++at;
+  const std::size_t digits = at;
+  while (at < value.size() && value[at] >= L'0' && value[at] <= L'9') ++at;
+  const std::wstring number = value.substr(digits, at - digits);
+  const std::wstring rest = value.substr(at);
+  const std::wstring prefix = Shown(key.name) + L"=" + Shown(value) + L" ";
+  const auto add = [&](const std::wstring& text) {
+    checker.Add(key.line, Code::kValueNumber, about, prefix + text);
+  };
+
+  if (number.empty()) {
+    add(L"has no digits where the number should start, so it stores 0; write the number in "
+        L"decimal");
+    return;
+  }
+  if (number == L"0" && (rest.starts_with(L"x") || rest.starts_with(L"X"))) {
+    std::wstring decimal;
+    const std::wstring hex = rest.substr(1);
+    if (!hex.empty() && hex.size() <= 8 &&
+        std::all_of(hex.begin(), hex.end(), [](wchar_t c) { return std::iswxdigit(c); })) {
+      decimal = L" (" +
+                std::to_wstring(std::stoul(std::string(hex.begin(), hex.end()), nullptr, 16)) +
+                L")";
+    }
+    add(L"is hexadecimal, which Perinax does not read: it stores 0; write the number in "
+        L"decimal" +
+        decimal);
+    return;
+  }
+  const std::wstring significant =
+      number.substr(std::min(number.find_first_not_of(L'0'), number.size()));
+  const std::wstring limit = negative ? L"2147483648" : L"4294967295";
+  if (significant.size() > limit.size() ||
+      (significant.size() == limit.size() && significant > limit)) {
+    add(L"is out of the range of a DWORD (-2147483648 to 4294967295): it stores " + Stored(stored) +
+        L"; write a number in that range");
+    return;
+  }
+  if (!rest.empty()) {
+    add(L"has text after the number, which is passed over: it stores " + Stored(stored) +
+        L"; remove the text");
+  }
+}
+
+// What the cases do with a key path, case by case, grouped by what happens:
+// "on vista-x86, win7-x86 this creates HKLM\HKLM\SOFTWARE\V".
+std::wstring WhatHappens(const std::vector<const CasePlan*>& plans) {
+  std::vector<std::pair<std::wstring, std::vector<const CasePlan*>>> outcomes;
+  for (const CasePlan* plan : plans) {
+    std::wstring outcome;
+    if (plan->write) {
+      outcome = L"this creates HKLM\\" + Shown(plan->write->key);
+      if (plan->spec->architecture == kArchitectureX64) {
+        outcome += plan->view == 64 ? L" in the 64-bit view" : L" in the 32-bit view";
+      }
+    } else {
+      outcome = L"nothing is written (" + NothingWrittenReason(*plan) + L")";
+    }
+    auto found = std::find_if(outcomes.begin(), outcomes.end(),
+                              [&](const auto& entry) { return entry.first == outcome; });
+    if (found == outcomes.end()) found = outcomes.insert(outcomes.end(), {outcome, {}});
+    found->second.push_back(plan);
+  }
+  std::wstring text;
+  for (const auto& [outcome, cases] : outcomes) {
+    text += (text.empty() ? L"on " : L"; on ") + CaseNames(cases) + L" " + outcome;
+  }
+  return text;
+}
+
+void CheckKeyPath(Checker& checker, const std::wstring& about, const IniKey& key,
+                  const std::wstring& path, std::uint32_t architecture,
+                  const std::vector<const CasePlan*>& readers) {
+  const std::wstring prefix = Shown(key.name) + L"=" + Shown(path) + L" ";
+  const auto add = [&](const std::wstring& text) {
+    checker.Add(key.line, Code::kKeyPath, about, prefix + text);
+  };
+  if (path.empty()) {
+    add(L"is empty: nothing is written; give the key path below HKEY_LOCAL_MACHINE, such as "
+        L"SOFTWARE\\Vendor\\Product");
+    return;
+  }
+  for (const std::wstring_view root :
+       {L"HKLM\\", L"HKEY_LOCAL_MACHINE\\", L"HKCU\\", L"HKEY_CURRENT_USER\\", L"HKCR\\",
+        L"HKEY_CLASSES_ROOT\\", L"HKU\\", L"HKEY_USERS\\"}) {
+    if (FindFolded(path, root) != 0) continue;
+    const std::vector<const CasePlan*> cases = checker.ForArchitecture(readers, architecture);
+    add(L"names a root key, but the path is always taken below HKEY_LOCAL_MACHINE: " +
+        (cases.empty() ? L"this creates HKLM\\" + Shown(path) : WhatHappens(cases)) +
+        L"; write the path without " + std::wstring(root));
+    return;
+  }
+  if (path.front() == L'\\') {
+    add(L"starts with a backslash, which the registry refuses: nothing is written; remove the "
+        L"leading backslash");
+    return;
+  }
+  if (path.find(L'/') != std::wstring::npos) {
+    add(L"holds a forward slash, which is part of a key's name, not a separator: the key is "
+        L"named literally; use backslashes");
+  }
+  const std::size_t exact = CountOf(path, kWow6432Node);
+  const std::size_t any = CountOf(Lower(path), Lower(kWow6432Node));
+  if (architecture != kArchitectureX64) {
+    if (any > 0) {
+      add(L"holds Wow6432Node\\, which is the 64-bit registry's folder for 32-bit programs: "
+          L"32-bit Windows has none, so a key of that name is created; remove it from the "
+          L"32-bit path");
+    }
+    return;
+  }
+  if (exact < any) {
+    add(L"spells Wow6432Node\\ in another case, which is not recognised: the path is used as "
+        L"written, in the 64-bit view (which Windows maps to the same 32-bit storage); spell it "
+        L"Wow6432Node\\ exactly");
+  } else if (exact > 1) {
+    std::wstring used;
+    for (const CasePlan* plan : checker.ForArchitecture(readers, kArchitectureX64)) {
+      if (plan->write) {
+        used = L" (" + plan->write->key + L" is written)";
+        break;
+      }
+    }
+    add(L"holds Wow6432Node\\ more than once: only the first is removed" + used +
+        L"; name it once");
+  }
+}
+
+// The value as the launcher reads it: cut to its buffer.
+std::wstring ValueRead(const IniReader& ini, const IniSection& section, const IniKey& key) {
+  wchar_t buffer[kSettingChars] = {};
+  ini.GetString(section.name.c_str(), key.name.c_str(), L"", buffer, kSettingChars);
+  return buffer;
+}
+
+void CheckValue(Checker& checker, const IniSection& section, const IniKey& key,
+                const std::vector<const CasePlan*>& readers) {
+  const std::wstring about = About(section, key.name);
+  const std::wstring value = ValueRead(checker.ini(), section, key);
+  const std::size_t length = IniReader::LengthRead(key.value);
+  if (length != key.value.size()) {
+    checker.Add(key.line, Code::kLongValue, about,
+                Shown(key.name) + L" holds " + std::to_wstring(key.value.size()) +
+                    L" characters; Windows keeps a value's length in 16 bits, so it reads only " +
+                    std::to_wstring(std::min<std::size_t>(length, kSettingChars - 1)) +
+                    L" of them; shorten it");
+  } else if (length > kSettingChars - 1) {
+    checker.Add(key.line, Code::kLongValue, about,
+                Shown(key.name) + L" holds " + std::to_wstring(length) +
+                    L" characters; Perinax reads the first " + std::to_wstring(kSettingChars - 1) +
+                    L", ending in " +
+                    Quoted(value.substr(value.size() - std::min<std::size_t>(value.size(), 20))) +
+                    L"; shorten it");
+  }
+  for (const std::wstring_view comment : {L" ;", L"\t;"}) {
+    if (value.find(comment) != std::wstring::npos) {
+      checker.Add(key.line, Code::kInlineComment, about,
+                  Shown(key.name) + L" holds " + Quoted(value) +
+                      L": there are no end-of-line comments in an INI file, so all of it is the "
+                      L"value; put the comment on a line of its own that starts with ';'");
+      break;
+    }
+  }
+  const KeyRole* role = RoleOf(key.name);
+  if (role == nullptr) return;
+  switch (role->role) {
+    case Role::kValue:
+      CheckNumber(checker, about, key, value);
+      break;
+    case Role::kPath:
+      CheckKeyPath(checker, about, key, value, role->architecture, readers);
+      break;
+    case Role::kProgram:
+      CheckSetupFile(checker, section, key, value);
+      break;
+    case Role::kName:
+      break;
+  }
+}
+
+}  // namespace
+
+void CheckKeys(Checker& checker, const IniSection& section,
+               const std::vector<const CasePlan*>& readers) {
+  const std::vector<std::wstring>& keys = checker.keysRead();
+  for (const IniKey& key : section.keys) {
+    const auto known = std::find_if(keys.begin(), keys.end(), [&](const std::wstring& k) {
+      return IniReader::SameName(k, key.name);
+    });
+    if (known == keys.end()) {
+      UnknownKey(checker, section, key);
+      continue;
+    }
+    if (key.repeated) {
+      if (checker.Full(Code::kDuplicateKey, key.line)) continue;
+      const IniKey* first = IniReader::FindKey(section, key.name);
+      checker.Add(key.line, Code::kDuplicateKey, About(section, key.name),
+                  Shown(key.name) + L" appears again in " + Bracketed(section.name) +
+                      L" (first on line " + std::to_wstring(first->line) +
+                      L"): only the first counts; remove one");
+      continue;
+    }
+    CheckValue(checker, section, key, readers);
+  }
+  for (const std::wstring& name : keys) {
+    if (IniReader::FindKey(section, name) == nullptr) MissingKey(checker, section, name, readers);
+  }
+}

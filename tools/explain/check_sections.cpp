@@ -1,0 +1,103 @@
+// The sections: the fallback section, repeats, near misses of a version
+// section's name and sections nothing reads; the keys of those that are read.
+
+#include <algorithm>
+
+#include "tools/explain/checker.h"
+#include "tools/explain/wording.h"
+
+namespace {
+
+void NoFallback(Checker& checker) {
+  const std::wstring fallback = Bracketed(checker.fallback());
+  checker.Add(1, Code::kNoDefault, fallback,
+              L"there is no " + fallback + L" section, which " +
+                  CaseNames(checker.Readers(checker.fallback())) +
+                  L" read: there every setting is missing (\"Unknow\"), nothing is written and "
+                  L"the start fails with exit code 1603; add a " +
+                  fallback + L" section with all seven keys");
+}
+
+// A section no case reads: a near miss of a version section, or unused.
+void Unread(Checker& checker, const IniSection& section, std::wstring& gist) {
+  if (section.name.empty()) {
+    checker.Add(section.line, Code::kUnusedSection, L"[]",
+                L"a section without a name is never read; give it one of the names Perinax "
+                L"reads");
+    return;
+  }
+  const std::vector<std::wstring>& candidates = checker.candidates();
+  // A gist starts with the name's first letter or digit, lowered: a name that
+  // starts otherwise than every version section's gist (and than "win") is
+  // no near miss, which spares a file of many sections most of the work.
+  const auto first = std::find_if(section.name.begin(), section.name.end(), [](wchar_t c) {
+    return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9');
+  });
+  wchar_t lead = first == section.name.end() ? L'\0' : *first;
+  if (lead >= L'A' && lead <= L'Z') lead = static_cast<wchar_t>(lead - L'A' + L'a');
+  const auto& gists = checker.candidateGists();
+  const bool near = lead == L'w' || std::any_of(gists.begin(), gists.end(), [&](const auto& g) {
+                      return !g.empty() && g.front() == lead;
+                    });
+  if (near) {
+    GistInto(section.name, gist);
+  } else {
+    gist.clear();
+  }
+  for (std::size_t i = 0; near && i < candidates.size(); ++i) {
+    const std::wstring& candidate = candidates[i];
+    if (IniReader::SameName(section.name, candidate) || gist == checker.candidateGists()[i]) {
+      if (checker.Full(Code::kSectionCase, section.line)) return;
+      checker.Add(section.line, Code::kSectionCase, Bracketed(section.name),
+                  Bracketed(section.name) + L" is never chosen: Perinax looks for " +
+                      Bracketed(candidate) + L" with exactly that spelling and case, so " +
+                      CaseNames(checker.CandidateCases(candidate)) + L" read " +
+                      Bracketed(checker.ReadInstead(candidate)) + L" instead; rename it " +
+                      Bracketed(candidate));
+      return;
+    }
+  }
+  if (checker.Full(Code::kUnusedSection, section.line)) return;
+  const std::wstring& fallback = checker.fallback();
+  std::wstring hint;
+  if (gist == L"win10" || gist == L"win11" || gist == L"win100") {
+    hint = L" (Windows 10 and 11 read " + Bracketed(fallback) + L")";
+  } else if (EditDistance(section.name, fallback) <= 2) {
+    hint = L"; did you mean " + Bracketed(fallback) + L"?";
+  }
+  std::wstring known;
+  for (const std::wstring& candidate : candidates) {
+    known += (known.empty() ? L"" : L", ") + Bracketed(candidate);
+  }
+  checker.Add(section.line, Code::kUnusedSection, Bracketed(section.name),
+              Bracketed(section.name) + L" is never read: Perinax reads only " + known + L" and " +
+                  Bracketed(fallback) + hint);
+}
+
+}  // namespace
+
+void CheckSections(Checker& checker) {
+  const IniReader& ini = checker.ini();
+  if (ini.FindSection(checker.fallback()) == nullptr) NoFallback(checker);
+  std::wstring gist;  // its room kept from section to section
+  for (const IniSection& section : ini.sections()) {
+    if (section.repeated) {
+      if (checker.Full(Code::kDuplicateSection, section.line)) continue;
+      const IniSection* first = ini.FindSection(section.name);
+      checker.Add(section.line, Code::kDuplicateSection, Bracketed(section.name),
+                  Bracketed(section.name) + L" appears again (first on line " +
+                      std::to_wstring(first->line) +
+                      L"): Windows reads only the first, so the keys here are never read; merge "
+                      L"the two");
+      continue;
+    }
+    const std::vector<const CasePlan*>& readers = checker.Readers(section);
+    if (!readers.empty()) {
+      CheckKeys(checker, section, readers);
+      continue;
+    }
+    const auto& past = checker.pastList;
+    if (std::find(past.begin(), past.end(), &section) != past.end()) continue;
+    Unread(checker, section, gist);
+  }
+}

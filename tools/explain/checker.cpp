@@ -1,0 +1,138 @@
+#include "tools/explain/checker.h"
+
+#include <algorithm>
+
+#include "common/os_version_code.h"
+#include "tools/explain/wording.h"
+
+namespace {
+
+constexpr KeyRole kRoles[] = {
+    {L"SetupFile", Role::kProgram, kAnyArchitecture},
+    {L"RegPath32KeyPath", Role::kPath, kArchitectureX86},
+    {L"RegPath32KeyName", Role::kName, kArchitectureX86},
+    {L"RegPath32KeyValue", Role::kValue, kArchitectureX86},
+    {L"RegPath64KeyPath", Role::kPath, kArchitectureX64},
+    {L"RegPath64KeyName", Role::kName, kArchitectureX64},
+    {L"RegPath64KeyValue", Role::kValue, kArchitectureX64},
+};
+
+constexpr wchar_t kCheckLinePrefix[] = L"CheckINISection ";
+
+}  // namespace
+
+const KeyRole* RoleOf(std::wstring_view key) {
+  for (const KeyRole& role : kRoles) {
+    if (IniReader::SameName(role.key, key)) return &role;
+  }
+  return nullptr;
+}
+
+Checker::Checker(const IniReader& ini, const std::optional<std::filesystem::path>& folder,
+                 const std::vector<CasePlan>& plans)
+    : ini_(ini), folder_(folder) {
+  // Every case reads the same keys, in the launcher's order.
+  if (!plans.empty()) keysRead_ = plans.front().keysRead;
+  for (const CasePlan& plan : plans) {
+    for (const std::wstring& line : plan.phase) {
+      if (!line.starts_with(kCheckLinePrefix)) continue;
+      const std::wstring candidate = line.substr(std::size(kCheckLinePrefix) - 1);
+      auto found = std::find_if(candidateCases_.begin(), candidateCases_.end(),
+                                [&](const auto& entry) { return entry.first == candidate; });
+      if (found == candidateCases_.end()) {
+        candidates_.push_back(candidate);
+        candidateGists_.push_back(Gist(candidate));
+        found = candidateCases_.insert(candidateCases_.end(), {candidate, {}});
+      }
+      found->second.push_back(&plan);
+    }
+    auto reading = std::find_if(readers_.begin(), readers_.end(), [&](const Readership& r) {
+      return IniReader::SameName(r.name, plan.section);
+    });
+    if (reading == readers_.end()) {
+      reading = readers_.insert(readers_.end(),
+                                Readership{plan.section, ini.FindSection(plan.section), {}});
+    }
+    reading->plans.push_back(&plan);
+    // The section read when no version section applies: what the probe's
+    // failure leads to.
+    if (plan.spec->windows == nullptr) fallback_ = plan.section;
+  }
+}
+
+std::vector<Warning> Checker::Run() {
+  CheckEncoding(*this);
+  CheckLinesBeforeSection(*this);
+  CheckSectionList(*this);
+  CheckSections(*this);
+  AddLeftOut();
+  std::stable_sort(warnings_.begin(), warnings_.end(),
+                   [](const Warning& a, const Warning& b) { return a.line < b.line; });
+  return std::move(warnings_);
+}
+
+void Checker::Add(std::uint32_t line, Code code, std::wstring about, std::wstring message) {
+  if (Full(code, line)) return;
+  ++found_;
+  ++tallies_[static_cast<std::size_t>(code)].kept;
+  warnings_.push_back(Warning{line == 0 ? 1 : line, code, std::move(about), std::move(message)});
+}
+
+bool Checker::Full(Code code, std::uint32_t line) {
+  Tally& tally = tallies_[static_cast<std::size_t>(code)];
+  if (tally.kept < kWarningsPerCode) return false;
+  ++found_;
+  if (tally.leftOut++ == 0) tally.firstLeftOut = line;
+  return true;
+}
+
+void Checker::AddLeftOut() {
+  for (const CodeInfo& info : kCatalogue) {
+    const Tally& tally = tallies_[static_cast<std::size_t>(info.code)];
+    if (tally.leftOut == 0) continue;
+    warnings_.push_back(Warning{
+        tally.firstLeftOut, info.code, L"more",
+        std::to_wstring(tally.leftOut) + L" more warnings of this kind from here on are left out"});
+  }
+}
+
+const std::vector<const CasePlan*>& Checker::CandidateCases(const std::wstring& candidate) const {
+  static const std::vector<const CasePlan*> none;
+  for (const auto& [name, plans] : candidateCases_) {
+    if (name == candidate) return plans;
+  }
+  return none;
+}
+
+const std::vector<const CasePlan*>& Checker::Readers(const IniSection& section) const {
+  static const std::vector<const CasePlan*> none;
+  for (const Readership& reading : readers_) {
+    if (reading.section == &section) return reading.plans;
+  }
+  return none;
+}
+
+const std::vector<const CasePlan*>& Checker::Readers(const std::wstring& name) const {
+  static const std::vector<const CasePlan*> none;
+  for (const Readership& reading : readers_) {
+    if (IniReader::SameName(reading.name, name)) return reading.plans;
+  }
+  return none;
+}
+
+std::wstring Checker::ReadInstead(const std::wstring& candidate) const {
+  const std::vector<const CasePlan*>& plans = CandidateCases(candidate);
+  return plans.empty() ? fallback_ : plans.front()->section;
+}
+
+std::vector<const CasePlan*> Checker::ForArchitecture(const std::vector<const CasePlan*>& readers,
+                                                      std::uint32_t architecture) const {
+  std::vector<const CasePlan*> chosen;
+  for (const CasePlan* plan : readers) {
+    if (plan->spec->windows == nullptr && architecture != kAnyArchitecture) continue;
+    if (architecture == kAnyArchitecture || plan->spec->architecture == architecture) {
+      chosen.push_back(plan);
+    }
+  }
+  return chosen;
+}

@@ -1,0 +1,107 @@
+#pragma once
+
+// What every check needs to know about the runs, and where the checks put
+// their warnings. Each check lives in the file of what it looks at:
+//   check_layout.cpp      the file's encoding and layout (and the list of names)
+//   check_sections.cpp    its sections
+//   check_keys.cpp        the keys and values of a section some case reads
+//   check_setup_file.cpp  the setup program
+// A new warning is an entry in catalogue.h and a few lines in one of them.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tools/explain/catalogue.h"
+#include "tools/explain/explainer.h"
+
+// What each key read is for, so that its value can be checked and a missing
+// one explained. The keys themselves, and their order, come from the run.
+enum class Role { kProgram, kPath, kName, kValue };
+struct KeyRole {
+  const wchar_t* key;
+  Role role;
+  std::uint32_t architecture;  // the architecture whose target it belongs to
+};
+inline constexpr std::uint32_t kAnyArchitecture = 0xFFFF;
+const KeyRole* RoleOf(std::wstring_view key);
+
+class Checker {
+ public:
+  Checker(const IniReader& ini, const std::optional<std::filesystem::path>& folder,
+          const std::vector<CasePlan>& plans);
+
+  // Every check, then the warnings by line.
+  std::vector<Warning> Run();
+  // Every warning found, those folded into a "more" warning included.
+  std::size_t found() const { return found_; }
+
+  // Keeps the first kWarningsPerCode warnings of a code, in the order they are
+  // found (the order of the file), and counts the rest.
+  void Add(std::uint32_t line, Code code, std::wstring about, std::wstring message);
+  // True, and the warning counted as left out, when the code has no room left:
+  // checks that run once a line ask first, so that a file of a million bad
+  // lines does not build a million messages.
+  bool Full(Code code, std::uint32_t line);
+
+  const IniReader& ini() const { return ini_; }
+  const std::optional<std::filesystem::path>& folder() const { return folder_; }
+  // The version sections, in case order, and their gists.
+  const std::vector<std::wstring>& candidates() const { return candidates_; }
+  const std::vector<std::wstring>& candidateGists() const { return candidateGists_; }
+  const std::vector<const CasePlan*>& CandidateCases(const std::wstring& candidate) const;
+  // The section read when no version section applies.
+  const std::wstring& fallback() const { return fallback_; }
+  const std::vector<std::wstring>& keysRead() const { return keysRead_; }
+  // The cases that read their settings from this section (none for a repeat).
+  const std::vector<const CasePlan*>& Readers(const IniSection& section) const;
+  const std::vector<const CasePlan*>& Readers(const std::wstring& name) const;
+  // The section that the cases of a version section read instead of it.
+  std::wstring ReadInstead(const std::wstring& candidate) const;
+  std::vector<const CasePlan*> ForArchitecture(const std::vector<const CasePlan*>& readers,
+                                               std::uint32_t architecture) const;
+  // Version sections past the list of names, warned of once.
+  std::vector<const IniSection*> pastList;
+
+ private:
+  void AddLeftOut();
+
+  const IniReader& ini_;
+  std::optional<std::filesystem::path> folder_;
+  std::vector<std::wstring> candidates_;
+  std::vector<std::wstring> candidateGists_;
+  std::vector<std::pair<std::wstring, std::vector<const CasePlan*>>> candidateCases_;
+  // By the section read: its name, and the section of that name (null when
+  // the file has none), so that a file of many sections finds each one's
+  // readers without comparing names.
+  struct Readership {
+    std::wstring name;
+    const IniSection* section;
+    std::vector<const CasePlan*> plans;
+  };
+  std::vector<Readership> readers_;
+  std::wstring fallback_;
+  std::vector<std::wstring> keysRead_;
+  struct Tally {
+    std::size_t kept = 0;
+    std::size_t leftOut = 0;
+    std::uint32_t firstLeftOut = 0;
+  };
+  std::array<Tally, kCatalogue.size()> tallies_{};
+  std::vector<Warning> warnings_;
+  std::size_t found_ = 0;
+};
+
+// The checks, each over what its file looks at.
+void CheckEncoding(Checker& checker);
+void CheckLinesBeforeSection(Checker& checker);
+void CheckSectionList(Checker& checker);
+void CheckSections(Checker& checker);
+void CheckKeys(Checker& checker, const IniSection& section,
+               const std::vector<const CasePlan*>& readers);
+void CheckSetupFile(Checker& checker, const IniSection& section, const IniKey& key,
+                    const std::wstring& file);
