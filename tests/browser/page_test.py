@@ -185,10 +185,13 @@ def main():
             check_same(driver, explain, example, "the bundled example, typed")
             check_trace(driver, explain, example, "win81-x64")
             if screenshot:
-                driver.execute_script("window.scrollTo(0, 0); document.activeElement.blur();")
-                height = driver.execute_script("return document.documentElement.scrollHeight")
-                driver.set_window_size(1280, height)
-                driver.save_screenshot(screenshot)
+                driver.execute_script("window.scrollTo(0, 0); document.activeElement.blur();"
+                                      "document.getElementById('ini').scrollTop = 0;")
+                size = driver.execute_cdp_cmd("Page.getLayoutMetrics", {})["cssContentSize"]
+                shot = driver.execute_cdp_cmd("Page.captureScreenshot", {
+                    "format": "png", "captureBeyondViewport": True,
+                    "clip": {"x": 0, "y": 0, "width": size["width"], "height": size["height"], "scale": 1}})
+                pathlib.Path(screenshot).write_bytes(base64.b64decode(shot["data"]))
 
             pasted = HERE / "mistakes-pasted.ini"
             paste(driver, pasted.read_text())
@@ -207,6 +210,11 @@ def main():
             utf16.write_bytes(b"\xff\xfe" + text.encode("utf-16-le"))
             drop(driver, utf16.name, utf16.read_bytes())
             check_same(driver, explain, utf16, "mistakes, a dropped UTF-16 file")
+            # An edit keeps the file's form: the checker sees UTF-16 with its mark and CRLF still.
+            text += "[win8]\r\nSetupFile=setup.msi\r\n"
+            utf16.write_bytes(b"\xff\xfe" + text.encode("utf-16-le"))
+            paste(driver, text.replace("\r\n", "\n"))
+            check_same(driver, explain, utf16, "the UTF-16 file, edited")
             check_no_network(driver)
         finally:
             driver.quit()

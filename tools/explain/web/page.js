@@ -14,9 +14,9 @@
   const traceTitle = document.getElementById('trace-title');
   const traceText = document.getElementById('trace-text');
 
-  // What the checker reads: the bytes of an opened file until the author edits
-  // the text, then the text as UTF-8.
-  let input = { name: 'Perinax.ini', bytes: new Uint8Array(0), fromFile: false };
+  // What the checker reads: the bytes of an opened file, and after an edit the
+  // text in that file's form; typed or pasted text as UTF-8 (no byte-order mark).
+  let input = { name: 'Perinax.ini', bytes: new Uint8Array(0), form: null, crlf: false };
   let checker = null;
   let pending = 0;
   // For bench/page.sh and the browser test: when the first result was shown,
@@ -197,33 +197,72 @@
     pending = setTimeout(explain, 60);
   }
 
-  // How the opened file's bytes are shown in the text area; what the checker
-  // makes of them (and of their encoding) is in its own answer.
-  function decodeForDisplay(bytes) {
-    const starts = (...prefix) => prefix.every((b, i) => bytes[i] === b);
-    if (starts(0xff, 0xfe)) return { text: new TextDecoder('utf-16le').decode(bytes), label: 'UTF-16 LE' };
-    if (starts(0xfe, 0xff)) return { text: new TextDecoder('utf-16be').decode(bytes), label: 'UTF-16 BE' };
-    if (starts(0xef, 0xbb, 0xbf)) return { text: new TextDecoder('utf-8').decode(bytes), label: 'UTF-8 with BOM' };
-    try {
-      return { text: new TextDecoder('utf-8', { fatal: true }).decode(bytes), label: 'UTF-8' };
-    } catch (e) {
-      return { text: new TextDecoder('windows-1252').decode(bytes), label: 'ANSI' };
+  // The forms a file can come in, as the text area shows them and as an edit
+  // is written back, so that editing an opened file keeps its encoding, its
+  // byte-order mark and its line ends. What the checker makes of each form is
+  // in its own answer.
+  function utf16(text, bigEndian) {
+    const bytes = new Uint8Array(2 + text.length * 2);
+    const view = new DataView(bytes.buffer);
+    view.setUint16(0, 0xfeff, !bigEndian);
+    for (let i = 0; i < text.length; ++i) view.setUint16(2 + i * 2, text.charCodeAt(i), !bigEndian);
+    return bytes;
+  }
+  function withMark(mark, bytes) {
+    const joined = new Uint8Array(mark.length + bytes.length);
+    joined.set(mark);
+    joined.set(bytes, mark.length);
+    return joined;
+  }
+  // ANSI as Windows-1252; a character it cannot hold becomes '?', as Windows writes it.
+  let ansiBytes = null;
+  function ansi(text) {
+    if (ansiBytes === null) {
+      ansiBytes = new Map();
+      const decoded = new TextDecoder('windows-1252').decode(Uint8Array.from({ length: 256 }, (_, i) => i));
+      for (let i = 0; i < 256; ++i) ansiBytes.set(decoded[i], i);
     }
+    return Uint8Array.from(text, (c) => (ansiBytes.has(c) ? ansiBytes.get(c) : 0x3f));
+  }
+  const utf8 = (text) => new TextEncoder().encode(text);
+  const forms = [
+    { label: 'UTF-16 LE', mark: [0xff, 0xfe], decoder: 'utf-16le', encode: (t) => utf16(t, false) },
+    { label: 'UTF-16 BE', mark: [0xfe, 0xff], decoder: 'utf-16be', encode: (t) => utf16(t, true) },
+    { label: 'UTF-8 with BOM', mark: [0xef, 0xbb, 0xbf], decoder: 'utf-8', encode: (t) => withMark([0xef, 0xbb, 0xbf], utf8(t)) },
+    { label: 'UTF-8', mark: [], decoder: 'utf-8', fatal: true, encode: utf8 },
+    { label: 'ANSI', mark: [], decoder: 'windows-1252', encode: ansi },
+  ];
+  const typed = forms[3];
+
+  function readForm(bytes) {
+    for (const form of forms) {
+      if (!form.mark.every((b, i) => bytes[i] === b)) continue;
+      try {
+        // The decoder takes the byte-order mark off; encode puts it back.
+        return { form: form, text: new TextDecoder(form.decoder, { fatal: !!form.fatal }).decode(bytes) };
+      } catch (e) {
+        // Not UTF-8: the next form.
+      }
+    }
+    return null;  // not reached: ANSI decodes every byte
+  }
+
+  function bytesOf(text, form, crlf) {
+    return form.encode(crlf ? text.replace(/\r?\n/g, '\r\n') : text);
   }
 
   async function openFile(file) {
     const bytes = new Uint8Array(await file.arrayBuffer());
-    input = { name: file.name, bytes: bytes, fromFile: true };
-    const shown = decodeForDisplay(bytes);
-    textArea.value = shown.text;
-    sourceText.textContent = '(' + file.name + ', ' + bytes.length + ' bytes, shown as ' + shown.label +
-      '; its bytes are explained as they are, until you edit the text)';
+    const read = readForm(bytes);
+    input = { name: file.name, bytes: bytes, form: read.form, crlf: read.text.includes('\r\n') };
+    textArea.value = read.text;
+    sourceText.textContent = '(' + file.name + ', ' + bytes.length + ' bytes, ' + read.form.label +
+      (input.crlf ? ', CRLF' : '') + ')';
     explain();
   }
 
   textArea.addEventListener('input', () => {
-    if (input.fromFile) sourceText.textContent = '(edited: the text is explained as UTF-8)';
-    input = { name: input.name, bytes: new TextEncoder().encode(textArea.value), fromFile: false };
+    input.bytes = bytesOf(textArea.value, input.form ?? typed, input.crlf);
     explainSoon();
   });
   fileInput.addEventListener('change', () => {
@@ -244,7 +283,7 @@
 
   PerinaxExplainModule().then((module) => {
     checker = module;
-    input.bytes = new TextEncoder().encode(textArea.value);
+    input.bytes = bytesOf(textArea.value, input.form ?? typed, input.crlf);
     explain();
   }, (error) => {
     statusText.textContent = 'The checker could not start in this browser: ' + error;
