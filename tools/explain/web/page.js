@@ -155,19 +155,21 @@
       const button = element('button', null, 'Trace');
       button.type = 'button';
       button.setAttribute('aria-label', 'Trace of ' + plan.case);
-      button.addEventListener('click', () => showTrace(plan.case));
+      button.addEventListener('click', () => showTrace(plan.case, true));
       traceCell.append(button);
       row.append(traceCell);
       matrixBody.append(row);
     }
   }
 
-  function showTrace(caseName) {
-    const result = run(caseName);
+  // The trace shown follows the text, like the rest of the page.
+  let tracedCase = null;
+  function showTrace(caseName, focus) {
+    tracedCase = caseName;
     traceTitle.textContent = 'Trace of ' + caseName;
-    traceText.textContent = result.text;
+    traceText.textContent = run(caseName).text;
     traceSection.hidden = false;
-    traceText.focus();
+    if (focus) traceText.focus();
   }
 
   function explain() {
@@ -185,6 +187,7 @@
     const count = report.warnings.length;
     statusText.textContent = count === 0 ? 'No warnings.' : count + (count === 1 ? ' warning.' : ' warnings.');
     document.getElementById('folder-note').hidden = report.folderChecked !== false;
+    if (tracedCase !== null) showTrace(tracedCase, false);
     const timings = window.perinaxTimings;
     timings.lastExplain = performance.now() - start;
     timings.explained += 1;
