@@ -2,10 +2,11 @@
 # Makes the release package from a Windows build, and the Linux archive of
 # perinax-explain from a host-release build when one is named:
 #
-#   scripts/make-package.sh BUILD_DIR DIST_DIR [HOST_RELEASE_DIR]
+#   scripts/make-package.sh BUILD_DIR DIST_DIR [HOST_RELEASE_DIR [WASM_DIR]]
 #
 # DIST_DIR/Perinax-VERSION-win32.zip holds one folder, Perinax-VERSION/, with
-# the licence, the three programs, an example Perinax.ini, the user
+# the licence, the three programs, perinax-explain.html when a WebAssembly
+# build is named, an example Perinax.ini, the user
 # documentation as HTML (README.md and every page of docs/ but development.md,
 # made with python3-markdown, links between pages kept) and SHA256SUMS over
 # every other file. Text files get CRLF line ends, which every Notepad shows.
@@ -29,13 +30,14 @@ fail() {
   exit 1
 }
 
-if [ $# -lt 2 ] || [ $# -gt 3 ] || [ ! -f "$1/CMakeCache.txt" ]; then
-  fail "usage: $0 BUILD_DIR DIST_DIR [HOST_RELEASE_DIR]  (BUILD_DIR is a configured Windows build)"
+if [ $# -lt 2 ] || [ $# -gt 4 ] || [ ! -f "$1/CMakeCache.txt" ]; then
+  fail "usage: $0 BUILD_DIR DIST_DIR [HOST_RELEASE_DIR [WASM_DIR]]  (BUILD_DIR is a configured Windows build)"
 fi
 build=$(cd "$1" && pwd)
 mkdir -p "$2"
 dist=$(cd "$2" && pwd)
 host_release=${3:+$(cd "$3" && pwd)}
+wasm=${4:+$(cd "$4" && pwd)}
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
@@ -62,7 +64,11 @@ ship "$source_dir/LICENSE" LICENSE text
 ship "$build/Perinax.exe" Perinax.exe program
 ship "$build/tools/perinax-trace.exe" perinax-trace.exe program
 ship "$build/tools/perinax-explain.exe" perinax-explain.exe program
+[ -z "$wasm" ] || ship "$wasm/perinax-explain.html" perinax-explain.html text
 ship "$source_dir/examples/release/Perinax.ini" Perinax.ini text
+# The pictures the pages show.
+while IFS= read -r image; do ship "$source_dir/$image" "$image"; done < <(
+  cd "$source_dir" && find docs -name '*.png' | LC_ALL=C sort)
 
 # The user documentation: README.md and docs/ as HTML, which a browser opens on
 # any Windows. development.md is for those who change Perinax and stays out; a
@@ -78,7 +84,7 @@ import html, os, posixpath, re, sys
 import markdown
 
 source, out, pages = sys.argv[1], sys.argv[2], sys.argv[3:]
-shipped = set(pages) | {"LICENSE", "Perinax.ini"}
+shipped = set(pages) | {"LICENSE", "Perinax.ini", "perinax-explain.html"}
 
 def target(page, href):
     """The href as it points in the zip, or None when it names nothing there."""

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks what the release ships, as a user unpacks it:
-#   check-package-contents.sh BUILD_DIR HOST_RELEASE_DIR
-# packages a Windows build with a host-release build, then again with a
+#   check-package-contents.sh BUILD_DIR HOST_RELEASE_DIR WASM_DIR
+# packages a Windows build with a host-release build and the page of a
+# WebAssembly build, then again with a
 # second, clean host-release build under another umask, and checks that both
 # give the same bytes; that the zip holds one folder Perinax-VERSION/ with the
 # licence, the three programs, the example INI and the user pages (not the
@@ -14,6 +15,7 @@
 set -euo pipefail
 build=$(cd "$1" && pwd)
 host_release=$(cd "$2" && pwd)
+wasm=$(cd "$3" && pwd)
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 work=$build/contents-check
@@ -30,8 +32,8 @@ flags=$(sed -n 's/^CMAKE_EXE_LINKER_FLAGS:[A-Z]*=//p' "$host_release/CMakeCache.
     -DPERINAX_SANITIZE=OFF -DPERINAX_TESTS=OFF -DCMAKE_EXE_LINKER_FLAGS="$flags" >/dev/null
   cmake --build "$work/second host build" --target perinax-explain >/dev/null
 )
-"$source_dir/scripts/make-package.sh" "$build" "$work/first" "$host_release" >/dev/null
-(umask 077 && "$source_dir/scripts/make-package.sh" "$build" "$work/second" "$work/second host build" >/dev/null)
+"$source_dir/scripts/make-package.sh" "$build" "$work/first" "$host_release" "$wasm" >/dev/null
+(umask 077 && "$source_dir/scripts/make-package.sh" "$build" "$work/second" "$work/second host build" "$wasm" >/dev/null)
 
 failures=0
 check() {  # WHAT COMMAND...: runs the command, its output shown on failure
@@ -58,9 +60,11 @@ path, top = sys.argv[1], sys.argv[2]
 files = {i.filename: zipfile.ZipFile(path).read(i) for i in zipfile.ZipFile(path).infolist()}
 errors = [f"{n}: outside {top}" for n in files if not n.startswith(top)]
 files = {n[len(top):]: data for n, data in files.items()}
-required = ["LICENSE", "Perinax.exe", "perinax-trace.exe", "perinax-explain.exe", "Perinax.ini",
-            "README.html", "docs/perinax-ini.html", "docs/deploying.html", "docs/verification.html",
-            "SHA256SUMS"]
+required = ["LICENSE", "Perinax.exe", "perinax-trace.exe", "perinax-explain.exe",
+            "perinax-explain.html", "Perinax.ini", "README.html", "docs/perinax-ini.html",
+            "docs/deploying.html", "docs/trace.html", "docs/explain.html", "docs/browser.html",
+            "docs/images/perinax-explain-page.png", "docs/verification.html",
+            "docs/warnings/section-case.html", "SHA256SUMS"]
 errors += [f"{n}: missing" for n in required if n not in files]
 errors += ["docs/development.html: for developers, not in the release"] * ("docs/development.html" in files)
 text = [n for n in files if re.search(r"(\.(ini|html|txt)|^LICENSE|^SHA256SUMS)$", n)]
