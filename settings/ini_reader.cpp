@@ -143,7 +143,8 @@ IniReader IniReader::FromBytes(std::string_view bytes) {
   IniReader reader;
   reader.exists_ = true;
   reader.oddities_.encoding = EncodingOf(bytes);
-  reader.Parse(DecodeFile(bytes));
+  reader.text_ = std::make_shared<const std::wstring>(DecodeFile(bytes));
+  reader.Parse(*reader.text_);
   return reader;
 }
 
@@ -157,7 +158,7 @@ IniReader IniReader::FromFile(const std::filesystem::path& path) {
   return FromBytes(bytes);
 }
 
-void IniReader::Parse(const std::wstring& text) {
+void IniReader::Parse(std::wstring_view text) {
   const bool ansi = oddities_.encoding != IniEncoding::kUtf16Le;
   // Room for every section the file can hold, so that neither the sections nor
   // their table is rebuilt as they fill.
@@ -167,7 +168,11 @@ void IniReader::Parse(const std::wstring& text) {
 
   std::wstring_view rest = text;
   for (std::uint32_t number = 1; !rest.empty(); ++number) {
-    const std::size_t end = rest.find_first_of(L"\r\n");
+    // Not find_first_of, which searches its set once for every character.
+    const auto stop =
+        std::find_if(rest.begin(), rest.end(), [](wchar_t c) { return c == L'\r' || c == L'\n'; });
+    const std::size_t end = stop == rest.end() ? std::wstring_view::npos
+                                               : static_cast<std::size_t>(stop - rest.begin());
     const std::wstring_view raw = rest.substr(0, end);
     std::size_t next = end == std::wstring_view::npos ? rest.size() : end + 1;
     if (end != std::wstring_view::npos && rest[end] == L'\r' && next < rest.size() &&
@@ -188,7 +193,7 @@ void IniReader::Parse(const std::wstring& text) {
     if (line.front() == L'[') {
       const std::wstring_view inside = line.substr(1);
       IniSection section;
-      section.name = std::wstring(TrimBlanks(inside.substr(0, inside.find(L']'))));
+      section.name = TrimBlanks(inside.substr(0, inside.find(L']')));
       section.line = number;
       sections_.push_back(std::move(section));
       sections_.back().repeated = !Indexed(sectionSlots_, sections_);
@@ -201,8 +206,8 @@ void IniReader::Parse(const std::wstring& text) {
     const std::size_t equals = line.find(L'=');
     if (equals == std::wstring_view::npos) continue;
     IniKey key;
-    key.name = std::wstring(TrimBlanks(line.substr(0, equals)));
-    key.value = std::wstring(RemoveQuotePair(TrimBlanks(line.substr(equals + 1))));
+    key.name = TrimBlanks(line.substr(0, equals));
+    key.value = RemoveQuotePair(TrimBlanks(line.substr(equals + 1)));
     key.line = number;
     IniSection& owner = sections_.back();
     owner.keys.push_back(std::move(key));
@@ -255,8 +260,7 @@ std::uint32_t IniReader::GetString(const wchar_t* section, const wchar_t* key,
     const IniSection* found = FindSection(TrimSpaces(section));
     const IniKey* entry = found != nullptr ? FindKey(*found, TrimSpaces(key)) : nullptr;
     if (entry != nullptr) {
-      return CopyCut(std::wstring_view(entry->value).substr(0, LengthRead(entry->value)), buffer,
-                     size);
+      return CopyCut(entry->value.substr(0, LengthRead(entry->value)), buffer, size);
     }
   }
   std::wstring_view fallback = defaultText != nullptr ? defaultText : L"";

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,16 +37,17 @@ enum class IniEncoding {
 };
 
 // A key line of a section, as read: name and value without their blanks (and
-// the value without its outer quotes), uncut.
+// the value without its outer quotes), uncut. Names and values are views into
+// the reader's decoded text and live as long as the reader (or a copy of it).
 struct IniKey {
-  std::wstring name;
-  std::wstring value;
+  std::wstring_view name;
+  std::wstring_view value;
   std::uint32_t line = 0;  // 1-based
   bool repeated = false;   // an earlier key of the section has this name: never read
 };
 
 struct IniSection {
-  std::wstring name;
+  std::wstring_view name;
   std::uint32_t line = 0;
   bool repeated = false;  // an earlier section has this name: its keys are never read
   std::vector<IniKey> keys;
@@ -107,12 +109,15 @@ class IniReader {
   static bool SameName(std::wstring_view a, std::wstring_view b);
   // How many characters of the value a read hands back before any cut to the
   // caller's buffer: Windows keeps the length in 16 bits.
-  static std::size_t LengthRead(const std::wstring& value) { return value.size() & 0xFFFFu; }
+  static std::size_t LengthRead(std::wstring_view value) { return value.size() & 0xFFFFu; }
 
  private:
-  void Parse(const std::wstring& text);
+  void Parse(std::wstring_view text);
 
   bool exists_ = false;
+  // The whole file, decoded; every name and value is a view into it. Shared,
+  // so that a copy of the reader keeps the text its views point into.
+  std::shared_ptr<const std::wstring> text_;
   std::vector<IniSection> sections_;
   // The first section of each name, letter case aside, found by a hash of the
   // folded name: an open-addressed table of section indices plus one (0 is an

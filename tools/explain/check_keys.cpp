@@ -192,7 +192,8 @@ void CheckKeyPath(Checker& checker, const std::wstring& about, const IniKey& key
 // The value as the launcher reads it: cut to its buffer.
 std::wstring ValueRead(const IniReader& ini, const IniSection& section, const IniKey& key) {
   wchar_t buffer[kSettingChars] = {};
-  ini.GetString(section.name.c_str(), key.name.c_str(), L"", buffer, kSettingChars);
+  ini.GetString(std::wstring(section.name).c_str(), std::wstring(key.name).c_str(), L"", buffer,
+                kSettingChars);
   return buffer;
 }
 
