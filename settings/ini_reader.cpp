@@ -85,8 +85,8 @@ wchar_t FoldCase(wchar_t c) {
 // The slot of `name` in an open-addressed table of indices plus one into
 // `items`: the one that holds the first item of that name, letter case aside,
 // or the empty one where it would go.
-template <typename Item>
-std::size_t SlotOf(const std::vector<std::uint32_t>& slots, const std::vector<Item>& items,
+template <typename Items>
+std::size_t SlotOf(std::span<const std::uint32_t> slots, const Items& items,
                    std::wstring_view name) {
   std::uint64_t hash = 14695981039346656037ull;  // FNV-1a over the folded name
   for (const wchar_t c : name) {
@@ -101,27 +101,26 @@ std::size_t SlotOf(const std::vector<std::uint32_t>& slots, const std::vector<It
 }
 
 // The index plus one of the first item of that name, or 0.
-template <typename Item>
-std::uint32_t HeldBy(const std::vector<std::uint32_t>& slots, const std::vector<Item>& items,
+template <typename Items>
+std::uint32_t HeldBy(std::span<const std::uint32_t> slots, const Items& items,
                      std::wstring_view name) {
   return slots.empty() ? 0 : slots[SlotOf(slots, items, name)];
 }
 
-// Enters the last of `items` in the table; false when an earlier item has its
-// name. The table stays at least twice as large as the items.
-template <typename Item>
-bool Indexed(std::vector<std::uint32_t>& slots, const std::vector<Item>& items) {
-  if (items.size() * 2 > slots.size()) {
-    std::vector<std::uint32_t> old(std::max<std::size_t>(8, slots.size() * 2), 0);
-    old.swap(slots);
-    for (const std::uint32_t held : old) {
-      if (held != 0) slots[SlotOf(slots, items, items[held - 1].name)] = held;
-    }
-  }
-  const std::size_t slot = SlotOf(slots, items, items.back().name);
+// Enters items[index] in a table at least twice as large as the items; false
+// when an earlier item has its name.
+template <typename Items>
+bool Indexed(std::span<std::uint32_t> slots, const Items& items, std::size_t index) {
+  const std::size_t slot = SlotOf<Items>(slots, items, items[index].name);
   if (slots[slot] != 0) return false;
-  slots[slot] = static_cast<std::uint32_t>(items.size());
+  slots[slot] = static_cast<std::uint32_t>(index + 1);
   return true;
+}
+
+// The size of a table for `count` items: a power of two, at least twice as
+// many, so that a search meets few taken slots.
+std::size_t TableSize(std::size_t count) {
+  return count == 0 ? 0 : std::bit_ceil(count * 2);
 }
 
 std::uint32_t CopyCut(std::wstring_view text, wchar_t* buffer, std::uint32_t size) {
@@ -143,7 +142,7 @@ IniReader IniReader::FromBytes(std::string_view bytes) {
   IniReader reader;
   reader.exists_ = true;
   reader.oddities_.encoding = EncodingOf(bytes);
-  reader.text_ = std::make_shared<const std::wstring>(DecodeFile(bytes));
+  reader.text_ = std::make_unique<const std::wstring>(DecodeFile(bytes));
   reader.Parse(*reader.text_);
   return reader;
 }
@@ -163,8 +162,10 @@ void IniReader::Parse(std::wstring_view text) {
   // Room for every section the file can hold, so that neither the sections nor
   // their table is rebuilt as they fill.
   const auto brackets = static_cast<std::size_t>(std::count(text.begin(), text.end(), L'['));
-  sectionSlots_.assign(std::bit_ceil(std::max<std::size_t>(8, brackets * 2)), 0);
+  sectionSlots_.assign(TableSize(std::max<std::size_t>(4, brackets)), 0);
   sections_.reserve(brackets);
+  std::vector<std::uint32_t> firstKey;  // of each section, in keys_
+  firstKey.reserve(brackets + 1);
 
   std::wstring_view rest = text;
   for (std::uint32_t number = 1; !rest.empty(); ++number) {
@@ -195,8 +196,10 @@ void IniReader::Parse(std::wstring_view text) {
       IniSection section;
       section.name = TrimBlanks(inside.substr(0, inside.find(L']')));
       section.line = number;
-      sections_.push_back(std::move(section));
-      sections_.back().repeated = !Indexed(sectionSlots_, sections_);
+      sections_.push_back(section);
+      sections_.back().repeated =
+          !Indexed(std::span(sectionSlots_), sections_, sections_.size() - 1);
+      firstKey.push_back(static_cast<std::uint32_t>(keys_.size()));
       continue;
     }
     if (sections_.empty()) {
@@ -209,9 +212,24 @@ void IniReader::Parse(std::wstring_view text) {
     key.name = TrimBlanks(line.substr(0, equals));
     key.value = RemoveQuotePair(TrimBlanks(line.substr(equals + 1)));
     key.line = number;
-    IniSection& owner = sections_.back();
-    owner.keys.push_back(std::move(key));
-    owner.keys.back().repeated = !Indexed(owner.keySlots, owner.keys);
+    keys_.push_back(key);
+  }
+
+  // Now that keys_ holds every key, each section gets its own and a table of them.
+  firstKey.push_back(static_cast<std::uint32_t>(keys_.size()));
+  std::size_t slotCount = 0;
+  for (std::size_t i = 0; i < sections_.size(); ++i) {
+    slotCount += TableSize(firstKey[i + 1] - firstKey[i]);
+  }
+  keySlots_.assign(slotCount, 0);
+  std::uint32_t* table = keySlots_.data();
+  for (std::size_t i = 0; i < sections_.size(); ++i) {
+    const std::span<IniKey> keys(keys_.data() + firstKey[i], firstKey[i + 1] - firstKey[i]);
+    const std::span<std::uint32_t> slots(table, TableSize(keys.size()));
+    table += slots.size();
+    for (std::size_t k = 0; k < keys.size(); ++k) keys[k].repeated = !Indexed(slots, keys, k);
+    sections_[i].keys = keys;
+    sections_[i].keySlots = slots;
   }
 }
 
@@ -222,7 +240,7 @@ bool IniReader::SameName(std::wstring_view a, std::wstring_view b) {
 }
 
 const IniSection* IniReader::FindSection(std::wstring_view name) const {
-  const std::uint32_t held = HeldBy(sectionSlots_, sections_, name);
+  const std::uint32_t held = HeldBy(std::span(sectionSlots_), sections_, name);
   return held == 0 ? nullptr : &sections_[held - 1];
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,7 +39,7 @@ enum class IniEncoding {
 
 // A key line of a section, as read: name and value without their blanks (and
 // the value without its outer quotes), uncut. Names and values are views into
-// the reader's decoded text and live as long as the reader (or a copy of it).
+// the reader's decoded text and live as long as the reader.
 struct IniKey {
   std::wstring_view name;
   std::wstring_view value;
@@ -49,10 +50,10 @@ struct IniKey {
 struct IniSection {
   std::wstring_view name;
   std::uint32_t line = 0;
-  bool repeated = false;  // an earlier section has this name: its keys are never read
-  std::vector<IniKey> keys;
+  bool repeated = false;         // an earlier section has this name: its keys are never read
+  std::span<const IniKey> keys;  // held by the reader, like the section
   // The first key of each name, found by the reader (see sectionSlots_).
-  std::vector<std::uint32_t> keySlots;
+  std::span<const std::uint32_t> keySlots;
 };
 
 // What a file holds that Windows passes over.
@@ -75,6 +76,13 @@ class IniReader {
   static IniReader FromBytes(std::string_view bytes);
   // Reads the file now; a file that cannot be read counts as missing.
   static IniReader FromFile(const std::filesystem::path& path);
+
+  // Sections and keys point into the reader's own storage: it moves, but is
+  // never copied.
+  IniReader(IniReader&&) = default;
+  IniReader& operator=(IniReader&&) = default;
+  IniReader(const IniReader&) = delete;
+  IniReader& operator=(const IniReader&) = delete;
 
   bool exists() const { return exists_; }
 
@@ -112,13 +120,18 @@ class IniReader {
   static std::size_t LengthRead(std::wstring_view value) { return value.size() & 0xFFFFu; }
 
  private:
+  IniReader() = default;
   void Parse(std::wstring_view text);
 
   bool exists_ = false;
-  // The whole file, decoded; every name and value is a view into it. Shared,
-  // so that a copy of the reader keeps the text its views point into.
-  std::shared_ptr<const std::wstring> text_;
+  // The whole file, decoded; every name and value is a view into it.
+  std::unique_ptr<const std::wstring> text_;
   std::vector<IniSection> sections_;
+  // The keys of all sections in file order, and the tables of all sections'
+  // keys one after another: a section's record stays small however many
+  // sections the file holds.
+  std::vector<IniKey> keys_;
+  std::vector<std::uint32_t> keySlots_;
   // The first section of each name, letter case aside, found by a hash of the
   // folded name: an open-addressed table of section indices plus one (0 is an
   // empty slot), its size a power of two kept at least twice the sections. No
