@@ -142,7 +142,7 @@ IniReader IniReader::FromBytes(std::string_view bytes) {
   IniReader reader;
   reader.exists_ = true;
   reader.oddities_.encoding = EncodingOf(bytes);
-  reader.text_ = std::make_unique<const std::wstring>(DecodeFile(bytes));
+  reader.text_ = std::make_shared<const std::wstring>(DecodeFile(bytes));
   reader.Parse(*reader.text_);
   return reader;
 }
@@ -164,8 +164,6 @@ void IniReader::Parse(std::wstring_view text) {
   const auto brackets = static_cast<std::size_t>(std::count(text.begin(), text.end(), L'['));
   sectionSlots_.assign(TableSize(std::max<std::size_t>(4, brackets)), 0);
   sections_.reserve(brackets);
-  std::vector<std::uint32_t> firstKey;  // of each section, in keys_
-  firstKey.reserve(brackets + 1);
 
   std::wstring_view rest = text;
   for (std::uint32_t number = 1; !rest.empty(); ++number) {
@@ -193,13 +191,14 @@ void IniReader::Parse(std::wstring_view text) {
     if (line.empty() || line.front() == L';') continue;
     if (line.front() == L'[') {
       const std::wstring_view inside = line.substr(1);
+      IndexKeys();
       IniSection section;
       section.name = TrimBlanks(inside.substr(0, inside.find(L']')));
       section.line = number;
+      section.firstKey = static_cast<std::uint32_t>(keys_.size());
       sections_.push_back(section);
       sections_.back().repeated =
           !Indexed(std::span(sectionSlots_), sections_, sections_.size() - 1);
-      firstKey.push_back(static_cast<std::uint32_t>(keys_.size()));
       continue;
     }
     if (sections_.empty()) {
@@ -213,24 +212,20 @@ void IniReader::Parse(std::wstring_view text) {
     key.value = RemoveQuotePair(TrimBlanks(line.substr(equals + 1)));
     key.line = number;
     keys_.push_back(key);
+    ++sections_.back().keyCount;
   }
+  IndexKeys();
+}
 
-  // Now that keys_ holds every key, each section gets its own and a table of them.
-  firstKey.push_back(static_cast<std::uint32_t>(keys_.size()));
-  std::size_t slotCount = 0;
-  for (std::size_t i = 0; i < sections_.size(); ++i) {
-    slotCount += TableSize(firstKey[i + 1] - firstKey[i]);
-  }
-  keySlots_.assign(slotCount, 0);
-  std::uint32_t* table = keySlots_.data();
-  for (std::size_t i = 0; i < sections_.size(); ++i) {
-    const std::span<IniKey> keys(keys_.data() + firstKey[i], firstKey[i + 1] - firstKey[i]);
-    const std::span<std::uint32_t> slots(table, TableSize(keys.size()));
-    table += slots.size();
-    for (std::size_t k = 0; k < keys.size(); ++k) keys[k].repeated = !Indexed(slots, keys, k);
-    sections_[i].keys = keys;
-    sections_[i].keySlots = slots;
-  }
+void IniReader::IndexKeys() {
+  if (sections_.empty() || sections_.back().keyCount == 0) return;
+  IniSection& section = sections_.back();
+  section.firstKeySlot = static_cast<std::uint32_t>(keySlots_.size());
+  keySlots_.resize(keySlots_.size() + TableSize(section.keyCount), 0);
+  const std::span<IniKey> keys(keys_.data() + section.firstKey, section.keyCount);
+  const std::span<std::uint32_t> slots(keySlots_.data() + section.firstKeySlot,
+                                       TableSize(section.keyCount));
+  for (std::size_t k = 0; k < keys.size(); ++k) keys[k].repeated = !Indexed(slots, keys, k);
 }
 
 bool IniReader::SameName(std::wstring_view a, std::wstring_view b) {
@@ -244,9 +239,16 @@ const IniSection* IniReader::FindSection(std::wstring_view name) const {
   return held == 0 ? nullptr : &sections_[held - 1];
 }
 
-const IniKey* IniReader::FindKey(const IniSection& section, std::wstring_view name) {
-  const std::uint32_t held = HeldBy(section.keySlots, section.keys, name);
-  return held == 0 ? nullptr : &section.keys[held - 1];
+std::span<const IniKey> IniReader::Keys(const IniSection& section) const {
+  return std::span(keys_).subspan(section.firstKey, section.keyCount);
+}
+
+const IniKey* IniReader::FindKey(const IniSection& section, std::wstring_view name) const {
+  const std::span<const IniKey> keys = Keys(section);
+  const std::span<const std::uint32_t> slots =
+      std::span(keySlots_).subspan(section.firstKeySlot, TableSize(keys.size()));
+  const std::uint32_t held = HeldBy(slots, keys, name);
+  return held == 0 ? nullptr : &keys[held - 1];
 }
 
 std::uint32_t IniReader::SectionNames(wchar_t* buffer, std::uint32_t size) const {

@@ -50,10 +50,13 @@ struct IniKey {
 struct IniSection {
   std::wstring_view name;
   std::uint32_t line = 0;
-  bool repeated = false;         // an earlier section has this name: its keys are never read
-  std::span<const IniKey> keys;  // held by the reader, like the section
-  // The first key of each name, found by the reader (see sectionSlots_).
-  std::span<const std::uint32_t> keySlots;
+  bool repeated = false;  // an earlier section has this name: its keys are never read
+  // Where the reader holds the section's keys (IniReader::Keys) and their table
+  // (see sectionSlots_): a section's record stays small however many sections
+  // the file holds.
+  std::uint32_t firstKey = 0;
+  std::uint32_t keyCount = 0;
+  std::uint32_t firstKeySlot = 0;
 };
 
 // What a file holds that Windows passes over.
@@ -76,13 +79,6 @@ class IniReader {
   static IniReader FromBytes(std::string_view bytes);
   // Reads the file now; a file that cannot be read counts as missing.
   static IniReader FromFile(const std::filesystem::path& path);
-
-  // Sections and keys point into the reader's own storage: it moves, but is
-  // never copied.
-  IniReader(IniReader&&) = default;
-  IniReader& operator=(IniReader&&) = default;
-  IniReader(const IniReader&) = delete;
-  IniReader& operator=(const IniReader&) = delete;
 
   bool exists() const { return exists_; }
 
@@ -111,8 +107,10 @@ class IniReader {
   // The section that GetString reads for this name (the first of that name),
   // or null.
   const IniSection* FindSection(std::wstring_view name) const;
+  // The keys of a section, in file order, repeated ones included.
+  std::span<const IniKey> Keys(const IniSection& section) const;
   // The key of the section that GetString reads for this name, or null.
-  static const IniKey* FindKey(const IniSection& section, std::wstring_view name);
+  const IniKey* FindKey(const IniSection& section, std::wstring_view name) const;
   // True when the profile readers take the two names for one.
   static bool SameName(std::wstring_view a, std::wstring_view b);
   // How many characters of the value a read hands back before any cut to the
@@ -120,16 +118,17 @@ class IniReader {
   static std::size_t LengthRead(std::wstring_view value) { return value.size() & 0xFFFFu; }
 
  private:
-  IniReader() = default;
   void Parse(std::wstring_view text);
+  // Enters the keys of the last section, now complete, in a table of their own.
+  void IndexKeys();
 
   bool exists_ = false;
-  // The whole file, decoded; every name and value is a view into it.
-  std::unique_ptr<const std::wstring> text_;
+  // The whole file, decoded; every name and value is a view into it. Shared,
+  // so that a copy of the reader keeps the text its views point into.
+  std::shared_ptr<const std::wstring> text_;
   std::vector<IniSection> sections_;
   // The keys of all sections in file order, and the tables of all sections'
-  // keys one after another: a section's record stays small however many
-  // sections the file holds.
+  // keys one after another.
   std::vector<IniKey> keys_;
   std::vector<std::uint32_t> keySlots_;
   // The first section of each name, letter case aside, found by a hash of the
