@@ -38,8 +38,9 @@ enum class IniEncoding {
 };
 
 // A key line of a section, as read: name and value without their blanks (and
-// the value without its outer quotes), uncut. Names and values are views into
-// the reader's decoded text and live as long as the reader.
+// the value without its outer quotes), uncut. Names and values, of sections
+// too, are views into the reader's decoded text: they live as long as the
+// reader or a copy of it.
 struct IniKey {
   std::wstring_view name;
   std::wstring_view value;
@@ -135,7 +136,7 @@ class IniReader {
   // folded name: an open-addressed table of section indices plus one (0 is an
   // empty slot), its size a power of two kept at least twice the sections. No
   // folded copy of a name is made, and a name is found in one step however
-  // many sections (or keys of a section, in keySlots) the file holds.
+  // many sections (or keys of a section, in keySlots_) the file holds.
   std::vector<std::uint32_t> sectionSlots_;
   IniOddities oddities_;
 };
