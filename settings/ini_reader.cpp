@@ -191,7 +191,7 @@ void IniReader::Parse(std::wstring_view text) {
     if (line.empty() || line.front() == L';') continue;
     if (line.front() == L'[') {
       const std::wstring_view inside = line.substr(1);
-      IndexKeys();
+      if (!sections_.empty() && sections_.back().keyCount != 0) IndexKeys();
       IniSection section;
       section.name = TrimBlanks(inside.substr(0, inside.find(L']')));
       section.line = number;
@@ -214,11 +214,10 @@ void IniReader::Parse(std::wstring_view text) {
     keys_.push_back(key);
     ++sections_.back().keyCount;
   }
-  IndexKeys();
+  if (!sections_.empty() && sections_.back().keyCount != 0) IndexKeys();
 }
 
 void IniReader::IndexKeys() {
-  if (sections_.empty() || sections_.back().keyCount == 0) return;
   IniSection& section = sections_.back();
   section.firstKeySlot = static_cast<std::uint32_t>(keySlots_.size());
   keySlots_.resize(keySlots_.size() + TableSize(section.keyCount), 0);

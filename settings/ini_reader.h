@@ -120,7 +120,8 @@ class IniReader {
 
  private:
   void Parse(std::wstring_view text);
-  // Enters the keys of the last section, now complete, in a table of their own.
+  // Enters the keys of the last section, now complete and with keys, in a
+  // table of their own.
   void IndexKeys();
 
   bool exists_ = false;
