@@ -85,8 +85,8 @@ wchar_t FoldCase(wchar_t c) {
 // The slot of `name` in an open-addressed table of indices plus one into
 // `items`: the one that holds the first item of that name, letter case aside,
 // or the empty one where it would go.
-template <typename Item>
-std::size_t SlotOf(const std::vector<std::uint32_t>& slots, const std::vector<Item>& items,
+template <typename Items>
+std::size_t SlotOf(std::span<const std::uint32_t> slots, const Items& items,
                    std::wstring_view name) {
   std::uint64_t hash = 14695981039346656037ull;  // FNV-1a over the folded name
   for (const wchar_t c : name) {
@@ -101,27 +101,26 @@ std::size_t SlotOf(const std::vector<std::uint32_t>& slots, const std::vector<It
 }
 
 // The index plus one of the first item of that name, or 0.
-template <typename Item>
-std::uint32_t HeldBy(const std::vector<std::uint32_t>& slots, const std::vector<Item>& items,
+template <typename Items>
+std::uint32_t HeldBy(std::span<const std::uint32_t> slots, const Items& items,
                      std::wstring_view name) {
   return slots.empty() ? 0 : slots[SlotOf(slots, items, name)];
 }
 
-// Enters the last of `items` in the table; false when an earlier item has its
-// name. The table stays at least twice as large as the items.
-template <typename Item>
-bool Indexed(std::vector<std::uint32_t>& slots, const std::vector<Item>& items) {
-  if (items.size() * 2 > slots.size()) {
-    std::vector<std::uint32_t> old(std::max<std::size_t>(8, slots.size() * 2), 0);
-    old.swap(slots);
-    for (const std::uint32_t held : old) {
-      if (held != 0) slots[SlotOf(slots, items, items[held - 1].name)] = held;
-    }
-  }
-  const std::size_t slot = SlotOf(slots, items, items.back().name);
+// Enters items[index] in a table at least twice as large as the items; false
+// when an earlier item has its name.
+template <typename Items>
+bool Indexed(std::span<std::uint32_t> slots, const Items& items, std::size_t index) {
+  const std::size_t slot = SlotOf<Items>(slots, items, items[index].name);
   if (slots[slot] != 0) return false;
-  slots[slot] = static_cast<std::uint32_t>(items.size());
+  slots[slot] = static_cast<std::uint32_t>(index + 1);
   return true;
+}
+
+// The size of a table for `count` items: a power of two, at least twice as
+// many, so that a search meets few taken slots.
+std::size_t TableSize(std::size_t count) {
+  return count == 0 ? 0 : std::bit_ceil(count * 2);
 }
 
 std::uint32_t CopyCut(std::wstring_view text, wchar_t* buffer, std::uint32_t size) {
@@ -143,7 +142,8 @@ IniReader IniReader::FromBytes(std::string_view bytes) {
   IniReader reader;
   reader.exists_ = true;
   reader.oddities_.encoding = EncodingOf(bytes);
-  reader.Parse(DecodeFile(bytes));
+  reader.text_ = std::make_shared<const std::wstring>(DecodeFile(bytes));
+  reader.Parse(*reader.text_);
   return reader;
 }
 
@@ -157,17 +157,21 @@ IniReader IniReader::FromFile(const std::filesystem::path& path) {
   return FromBytes(bytes);
 }
 
-void IniReader::Parse(const std::wstring& text) {
+void IniReader::Parse(std::wstring_view text) {
   const bool ansi = oddities_.encoding != IniEncoding::kUtf16Le;
   // Room for every section the file can hold, so that neither the sections nor
   // their table is rebuilt as they fill.
   const auto brackets = static_cast<std::size_t>(std::count(text.begin(), text.end(), L'['));
-  sectionSlots_.assign(std::bit_ceil(std::max<std::size_t>(8, brackets * 2)), 0);
+  sectionSlots_.assign(TableSize(std::max<std::size_t>(4, brackets)), 0);
   sections_.reserve(brackets);
 
   std::wstring_view rest = text;
   for (std::uint32_t number = 1; !rest.empty(); ++number) {
-    const std::size_t end = rest.find_first_of(L"\r\n");
+    // Not find_first_of, which searches its set once for every character.
+    const auto stop =
+        std::find_if(rest.begin(), rest.end(), [](wchar_t c) { return c == L'\r' || c == L'\n'; });
+    const std::size_t end = stop == rest.end() ? std::wstring_view::npos
+                                               : static_cast<std::size_t>(stop - rest.begin());
     const std::wstring_view raw = rest.substr(0, end);
     std::size_t next = end == std::wstring_view::npos ? rest.size() : end + 1;
     if (end != std::wstring_view::npos && rest[end] == L'\r' && next < rest.size() &&
@@ -187,11 +191,14 @@ void IniReader::Parse(const std::wstring& text) {
     if (line.empty() || line.front() == L';') continue;
     if (line.front() == L'[') {
       const std::wstring_view inside = line.substr(1);
+      if (!sections_.empty() && sections_.back().keyCount != 0) IndexKeys();
       IniSection section;
-      section.name = std::wstring(TrimBlanks(inside.substr(0, inside.find(L']'))));
+      section.name = TrimBlanks(inside.substr(0, inside.find(L']')));
       section.line = number;
-      sections_.push_back(std::move(section));
-      sections_.back().repeated = !Indexed(sectionSlots_, sections_);
+      section.firstKey = static_cast<std::uint32_t>(keys_.size());
+      sections_.push_back(section);
+      sections_.back().repeated =
+          !Indexed(std::span(sectionSlots_), sections_, sections_.size() - 1);
       continue;
     }
     if (sections_.empty()) {
@@ -201,13 +208,23 @@ void IniReader::Parse(const std::wstring& text) {
     const std::size_t equals = line.find(L'=');
     if (equals == std::wstring_view::npos) continue;
     IniKey key;
-    key.name = std::wstring(TrimBlanks(line.substr(0, equals)));
-    key.value = std::wstring(RemoveQuotePair(TrimBlanks(line.substr(equals + 1))));
+    key.name = TrimBlanks(line.substr(0, equals));
+    key.value = RemoveQuotePair(TrimBlanks(line.substr(equals + 1)));
     key.line = number;
-    IniSection& owner = sections_.back();
-    owner.keys.push_back(std::move(key));
-    owner.keys.back().repeated = !Indexed(owner.keySlots, owner.keys);
+    keys_.push_back(key);
+    ++sections_.back().keyCount;
   }
+  if (!sections_.empty() && sections_.back().keyCount != 0) IndexKeys();
+}
+
+void IniReader::IndexKeys() {
+  IniSection& section = sections_.back();
+  section.firstKeySlot = static_cast<std::uint32_t>(keySlots_.size());
+  keySlots_.resize(keySlots_.size() + TableSize(section.keyCount), 0);
+  const std::span<IniKey> keys(keys_.data() + section.firstKey, section.keyCount);
+  const std::span<std::uint32_t> slots(keySlots_.data() + section.firstKeySlot,
+                                       TableSize(section.keyCount));
+  for (std::size_t k = 0; k < keys.size(); ++k) keys[k].repeated = !Indexed(slots, keys, k);
 }
 
 bool IniReader::SameName(std::wstring_view a, std::wstring_view b) {
@@ -217,13 +234,20 @@ bool IniReader::SameName(std::wstring_view a, std::wstring_view b) {
 }
 
 const IniSection* IniReader::FindSection(std::wstring_view name) const {
-  const std::uint32_t held = HeldBy(sectionSlots_, sections_, name);
+  const std::uint32_t held = HeldBy(std::span(sectionSlots_), sections_, name);
   return held == 0 ? nullptr : &sections_[held - 1];
 }
 
-const IniKey* IniReader::FindKey(const IniSection& section, std::wstring_view name) {
-  const std::uint32_t held = HeldBy(section.keySlots, section.keys, name);
-  return held == 0 ? nullptr : &section.keys[held - 1];
+std::span<const IniKey> IniReader::Keys(const IniSection& section) const {
+  return std::span(keys_).subspan(section.firstKey, section.keyCount);
+}
+
+const IniKey* IniReader::FindKey(const IniSection& section, std::wstring_view name) const {
+  const std::span<const IniKey> keys = Keys(section);
+  const std::span<const std::uint32_t> slots =
+      std::span(keySlots_).subspan(section.firstKeySlot, TableSize(keys.size()));
+  const std::uint32_t held = HeldBy(slots, keys, name);
+  return held == 0 ? nullptr : &keys[held - 1];
 }
 
 std::uint32_t IniReader::SectionNames(wchar_t* buffer, std::uint32_t size) const {
@@ -255,8 +279,7 @@ std::uint32_t IniReader::GetString(const wchar_t* section, const wchar_t* key,
     const IniSection* found = FindSection(TrimSpaces(section));
     const IniKey* entry = found != nullptr ? FindKey(*found, TrimSpaces(key)) : nullptr;
     if (entry != nullptr) {
-      return CopyCut(std::wstring_view(entry->value).substr(0, LengthRead(entry->value)), buffer,
-                     size);
+      return CopyCut(entry->value.substr(0, LengthRead(entry->value)), buffer, size);
     }
   }
   std::wstring_view fallback = defaultText != nullptr ? defaultText : L"";

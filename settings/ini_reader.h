@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,21 +38,26 @@ enum class IniEncoding {
 };
 
 // A key line of a section, as read: name and value without their blanks (and
-// the value without its outer quotes), uncut.
+// the value without its outer quotes), uncut. Names and values, of sections
+// too, are views into the reader's decoded text: they live as long as the
+// reader or a copy of it.
 struct IniKey {
-  std::wstring name;
-  std::wstring value;
+  std::wstring_view name;
+  std::wstring_view value;
   std::uint32_t line = 0;  // 1-based
   bool repeated = false;   // an earlier key of the section has this name: never read
 };
 
 struct IniSection {
-  std::wstring name;
+  std::wstring_view name;
   std::uint32_t line = 0;
   bool repeated = false;  // an earlier section has this name: its keys are never read
-  std::vector<IniKey> keys;
-  // The first key of each name, found by the reader (see sectionSlots_).
-  std::vector<std::uint32_t> keySlots;
+  // Where the reader holds the section's keys (IniReader::Keys) and their table
+  // (see sectionSlots_): a section's record stays small however many sections
+  // the file holds.
+  std::uint32_t firstKey = 0;
+  std::uint32_t keyCount = 0;
+  std::uint32_t firstKeySlot = 0;
 };
 
 // What a file holds that Windows passes over.
@@ -101,24 +108,36 @@ class IniReader {
   // The section that GetString reads for this name (the first of that name),
   // or null.
   const IniSection* FindSection(std::wstring_view name) const;
+  // The keys of a section, in file order, repeated ones included.
+  std::span<const IniKey> Keys(const IniSection& section) const;
   // The key of the section that GetString reads for this name, or null.
-  static const IniKey* FindKey(const IniSection& section, std::wstring_view name);
+  const IniKey* FindKey(const IniSection& section, std::wstring_view name) const;
   // True when the profile readers take the two names for one.
   static bool SameName(std::wstring_view a, std::wstring_view b);
   // How many characters of the value a read hands back before any cut to the
   // caller's buffer: Windows keeps the length in 16 bits.
-  static std::size_t LengthRead(const std::wstring& value) { return value.size() & 0xFFFFu; }
+  static std::size_t LengthRead(std::wstring_view value) { return value.size() & 0xFFFFu; }
 
  private:
-  void Parse(const std::wstring& text);
+  void Parse(std::wstring_view text);
+  // Enters the keys of the last section, now complete and with keys, in a
+  // table of their own.
+  void IndexKeys();
 
   bool exists_ = false;
+  // The whole file, decoded; every name and value is a view into it. Shared,
+  // so that a copy of the reader keeps the text its views point into.
+  std::shared_ptr<const std::wstring> text_;
   std::vector<IniSection> sections_;
+  // The keys of all sections in file order, and the tables of all sections'
+  // keys one after another.
+  std::vector<IniKey> keys_;
+  std::vector<std::uint32_t> keySlots_;
   // The first section of each name, letter case aside, found by a hash of the
   // folded name: an open-addressed table of section indices plus one (0 is an
   // empty slot), its size a power of two kept at least twice the sections. No
   // folded copy of a name is made, and a name is found in one step however
-  // many sections (or keys of a section, in keySlots) the file holds.
+  // many sections (or keys of a section, in keySlots_) the file holds.
   std::vector<std::uint32_t> sectionSlots_;
   IniOddities oddities_;
 };

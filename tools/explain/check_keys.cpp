@@ -192,7 +192,8 @@ void CheckKeyPath(Checker& checker, const std::wstring& about, const IniKey& key
 // The value as the launcher reads it: cut to its buffer.
 std::wstring ValueRead(const IniReader& ini, const IniSection& section, const IniKey& key) {
   wchar_t buffer[kSettingChars] = {};
-  ini.GetString(section.name.c_str(), key.name.c_str(), L"", buffer, kSettingChars);
+  ini.GetString(std::wstring(section.name).c_str(), std::wstring(key.name).c_str(), L"", buffer,
+                kSettingChars);
   return buffer;
 }
 
@@ -246,7 +247,7 @@ void CheckValue(Checker& checker, const IniSection& section, const IniKey& key,
 void CheckKeys(Checker& checker, const IniSection& section,
                const std::vector<const CasePlan*>& readers) {
   const std::vector<std::wstring>& keys = checker.keysRead();
-  for (const IniKey& key : section.keys) {
+  for (const IniKey& key : checker.ini().Keys(section)) {
     const auto known = std::find_if(keys.begin(), keys.end(), [&](const std::wstring& k) {
       return IniReader::SameName(k, key.name);
     });
@@ -256,7 +257,7 @@ void CheckKeys(Checker& checker, const IniSection& section,
     }
     if (key.repeated) {
       if (checker.Full(Code::kDuplicateKey, key.line)) continue;
-      const IniKey* first = IniReader::FindKey(section, key.name);
+      const IniKey* first = checker.ini().FindKey(section, key.name);
       checker.Add(key.line, Code::kDuplicateKey, About(section, key.name),
                   Shown(key.name) + L" appears again in " + Bracketed(section.name) +
                       L" (first on line " + std::to_wstring(first->line) +
@@ -266,6 +267,7 @@ void CheckKeys(Checker& checker, const IniSection& section,
     CheckValue(checker, section, key, readers);
   }
   for (const std::wstring& name : keys) {
-    if (IniReader::FindKey(section, name) == nullptr) MissingKey(checker, section, name, readers);
+    if (checker.ini().FindKey(section, name) == nullptr)
+      MissingKey(checker, section, name, readers);
   }
 }

@@ -89,7 +89,7 @@ void CheckSectionList(Checker& checker) {
   std::size_t at = 0;
   std::size_t cut = 0;  // the first section past the list
   for (; cut < sections.size(); ++cut) {
-    const std::wstring& name = sections[cut].name;
+    const std::wstring_view name = sections[cut].name;
     if (name.empty()) continue;
     const std::wstring_view listed(&names[at]);
     if (at >= names.size() - 2 || listed != name) break;
