@@ -3,9 +3,17 @@
 // The launcher's trace texts that mean something went wrong, or that a step
 // got as far as it should, and the lines around them: written by the launcher
 // and read back by the trace viewer, which tells from them what a run left
-// undone. Scripts and log readers match on these texts, so they are kept
-// exactly as they are, spelling included. A text with a % is a format for
-// TraceFormatted; the part before the % is fixed.
+// undone, and by perinax-explain. Scripts and log readers match on these
+// texts, so they are kept exactly as they are, spelling included. A text with
+// a % is a format for TraceFormatted; the part before the % is fixed.
+
+#include <string_view>
+
+// What every line of a text starts with: the whole text, or for a format, the
+// part before the value.
+constexpr std::wstring_view TraceTextFixedPart(std::wstring_view text) {
+  return text.substr(0, text.find(L'%'));
+}
 
 inline constexpr const wchar_t* kTraceMissingIni = L"Please check the path of INI file!";
 
@@ -27,6 +35,9 @@ inline constexpr const wchar_t* kTraceProbeFailures[] = {
     kTraceConnectFailed, kTraceBlanketFailed,  kTraceQueryFailed,
     kTraceNoInstance,    kTraceNoVersion,      kTraceBadVersion,
 };
+
+// The section test, with the version section looked for.
+inline constexpr const wchar_t* kTraceCheckSection = L"CheckINISection %ls";
 
 // The registry step. On x64 Windows: WriteToReg, X64, open or create, then
 // Write VUZA Value; on 32-bit Windows: WriteToReg, then Write VUZA Value (a

@@ -53,7 +53,7 @@ struct IniSection {
   std::uint32_t line = 0;
   bool repeated = false;  // an earlier section has this name: its keys are never read
   // Where the reader holds the section's keys (IniReader::Keys) and their table
-  // (see sectionSlots_): a section's record stays small however many sections
+  // (see keySlots_): a section's record stays small however many sections
   // the file holds.
   std::uint32_t firstKey = 0;
   std::uint32_t keyCount = 0;

@@ -87,7 +87,7 @@ int CheckINISection(ProfileApi& api, TraceSink& trace, const wchar_t* section,
   names[kSectionNamesChars - 2] = L'\0';
   names[kSectionNamesChars - 1] = L'\0';
 
-  TraceFormatted(trace, L"CheckINISection %ls", section);
+  TraceFormatted(trace, kTraceCheckSection, section);
 
   for (const wchar_t* name = names; *name != L'\0';
        name += BoundedLength(name, kSectionNamesChars - (name - names)) + 1) {

@@ -9,13 +9,13 @@ namespace {
 // True when the line is what the trace text gives: the text itself, or for a
 // format, its fixed part before the value.
 bool IsTraceLine(std::wstring_view line, std::wstring_view text) {
-  const std::size_t value = text.find(L'%');
-  return value == std::wstring_view::npos ? line == text : line.starts_with(text.substr(0, value));
+  const std::wstring_view fixed = TraceTextFixedPart(text);
+  return fixed.size() == text.size() ? line == text : line.starts_with(fixed);
 }
 
 // A trace text as the reader sees it named: quoted, and for a format, its fixed part.
 std::wstring Quoted(std::wstring_view text) {
-  text = text.substr(0, text.find(L'%'));
+  text = TraceTextFixedPart(text);
   while (text.ends_with(L' ')) text.remove_suffix(1);
   return L"\"" + std::wstring(text) + L"\"";
 }

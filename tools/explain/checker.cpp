@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/os_version_code.h"
+#include "common/trace_texts.h"
 #include "tools/explain/wording.h"
 
 namespace {
@@ -17,7 +18,8 @@ constexpr KeyRole kRoles[] = {
     {L"RegPath64KeyValue", Role::kValue, kArchitectureX64},
 };
 
-constexpr wchar_t kCheckLinePrefix[] = L"CheckINISection ";
+// The section test's line names the version section looked for.
+constexpr std::wstring_view kCheckLinePrefix = TraceTextFixedPart(kTraceCheckSection);
 
 }  // namespace
 
@@ -36,7 +38,7 @@ Checker::Checker(const IniReader& ini, const std::optional<std::filesystem::path
   for (const CasePlan& plan : plans) {
     for (const std::wstring& line : plan.phase) {
       if (!line.starts_with(kCheckLinePrefix)) continue;
-      const std::wstring candidate = line.substr(std::size(kCheckLinePrefix) - 1);
+      const std::wstring candidate = line.substr(kCheckLinePrefix.size());
       auto found = std::find_if(candidateCases_.begin(), candidateCases_.end(),
                                 [&](const auto& entry) { return entry.first == candidate; });
       if (found == candidateCases_.end()) {
