@@ -35,18 +35,8 @@ flags=$(sed -n 's/^CMAKE_EXE_LINKER_FLAGS:[A-Z]*=//p' "$host_release/CMakeCache.
 "$source_dir/scripts/make-package.sh" "$build" "$work/first" "$host_release" "$wasm" >/dev/null
 (umask 077 && "$source_dir/scripts/make-package.sh" "$build" "$work/second" "$work/second host build" "$wasm" >/dev/null)
 
-failures=0
-check() {  # WHAT COMMAND...: runs the command, its output shown on failure
-  local what=$1
-  shift
-  if "$@" >"$work/out.txt" 2>&1; then
-    echo "ok:   $what"
-  else
-    echo "FAIL: $what"
-    cat "$work/out.txt"
-    failures=$((failures + 1))
-  fi
-}
+# shellcheck source=run-check.sh
+. "$source_dir/tests/binary/run-check.sh"
 
 zip=$work/first/Perinax-$version-win32.zip
 tarball=$work/first/perinax-explain-$version-linux-x86_64.tar.gz

@@ -48,18 +48,8 @@ cd "$work/media"
 cmake -E tar xf "$work/dist/Perinax-$version-win32.zip"
 cd "Perinax-$version"
 
-failures=0
-check() {
-  local what=$1
-  shift
-  if "$@" >"$work/out.txt" 2>&1; then
-    echo "ok:   $what"
-  else
-    echo "FAIL: $what"
-    cat "$work/out.txt"
-    failures=$((failures + 1))
-  fi
-}
+# shellcheck source=run-check.sh
+. "$here/run-check.sh"
 fails() { ! "$@"; }
 for program in Perinax.exe perinax-trace.exe perinax-explain.exe; do
   check "$program: signature accepted against the throwaway root" \
