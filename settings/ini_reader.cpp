@@ -80,8 +80,6 @@ wchar_t FoldCase(wchar_t c) {
   return c;
 }
 
-// A name as the comparison sees it: two names are the same when their folded
-// forms are equal.
 // The slot of `name` in an open-addressed table of indices plus one into
 // `items`: the one that holds the first item of that name, letter case aside,
 // or the empty one where it would go.
