@@ -10,7 +10,8 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-tidy cppcheck
           googletest libgtest-dev nlohmann-json3-dev g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
           wine wine32 wine64 wixl
           zip osslsigncode openssl python3-markdown
-          emscripten chromium chromium-driver python3-selenium)
+          emscripten chromium chromium-driver python3-selenium
+          libicu72)  # the SARIF multitool, a .NET program, loads ICU at run time
 
 # Tools from npm that the tests run and the release never ships, each at a fixed
 # version, in a folder of their own (the folder's node_modules/.bin holds them).
