@@ -1,9 +1,13 @@
 #include "settings/ini_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <limits>
+#include <new>
 #include <system_error>
 
 namespace {
@@ -80,39 +84,95 @@ wchar_t FoldCase(wchar_t c) {
   return c;
 }
 
-// The slot of `name` in an open-addressed table of indices plus one into
-// `items`: the one that holds the first item of that name, letter case aside,
-// or the empty one where it would go.
-template <typename Items>
-std::size_t SlotOf(std::span<const std::uint32_t> slots, const Items& items,
-                   std::wstring_view name) {
-  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a over the folded name
+// A hash of a name that letter case does not change, within a group of items
+// (the keys of one section; all the sections). The case pairs that SameName
+// matches (a-z, and the Latin-1 letters) differ only in the bit 0x20, so a
+// character with that bit set stands for both; characters that share a value
+// merely share a slot, and SameName still decides. No fold per character:
+// this runs for every section and key of the file.
+std::uint64_t HashOfName(std::wstring_view name, std::uint32_t group) {
+  std::uint64_t hash = 14695981039346656037ull ^ group;  // FNV-1a
   for (const wchar_t c : name) {
-    hash ^= static_cast<std::uint64_t>(FoldCase(c));
-    hash *= 1099511628211ull;
+    hash = (hash ^ (static_cast<std::uint64_t>(c) | 0x20u)) * 1099511628211ull;
   }
+  // A product's low bits depend only on its factors' low bits: fold the high
+  // ones in, as the table takes the low ones.
+  return hash ^ (hash >> 32);
+}
+
+// The items [first, last) of `items` that one table lookup considers.
+struct Group {
+  std::uint32_t first = 0;
+  std::uint32_t last = 0;
+};
+
+// The slot of `name` in an open-addressed table of indices plus one into
+// `items`: the one that holds the first item of that name in its group,
+// letter case aside, or the empty one where it would go.
+template <typename Item>
+std::size_t SlotOf(std::span<const std::uint32_t> slots, std::span<const Item> items,
+                   std::wstring_view name, std::uint64_t hash, Group group) {
   const std::size_t mask = slots.size() - 1;
   for (std::size_t slot = static_cast<std::size_t>(hash) & mask;; slot = (slot + 1) & mask) {
     const std::uint32_t held = slots[slot];
-    if (held == 0 || IniReader::SameName(items[held - 1].name, name)) return slot;
+    if (held == 0) return slot;
+    if (held - 1 >= group.first && held - 1 < group.last &&
+        IniReader::SameName(items[held - 1].name(), name)) {
+      return slot;
+    }
   }
 }
 
-// The index plus one of the first item of that name, or 0.
-template <typename Items>
-std::uint32_t HeldBy(std::span<const std::uint32_t> slots, const Items& items,
-                     std::wstring_view name) {
-  return slots.empty() ? 0 : slots[SlotOf(slots, items, name)];
+// The first item of that name in its group, or null.
+template <typename Item>
+const Item* HeldBy(std::span<const std::uint32_t> slots, std::span<const Item> items,
+                   std::wstring_view name, Group group) {
+  if (group.first == group.last) return nullptr;
+  const std::uint32_t held =
+      slots[SlotOf(slots, items, name, HashOfName(name, group.first), group)];
+  return held == 0 ? nullptr : &items[held - 1];
 }
 
-// Enters items[index] in a table at least twice as large as the items; false
-// when an earlier item has its name.
-template <typename Items>
-bool Indexed(std::span<std::uint32_t> slots, const Items& items, std::size_t index) {
-  const std::size_t slot = SlotOf<Items>(slots, items, items[index].name);
-  if (slots[slot] != 0) return false;
-  slots[slot] = static_cast<std::uint32_t>(index + 1);
-  return true;
+// Asks for the memory at `address` ahead of a write to it.
+void Prefetch(const void* address) {
+#if defined(__GNUC__)
+  __builtin_prefetch(address, 1);
+#else
+  static_cast<void>(address);
+#endif
+}
+
+// Enters every item, in order, in a table at least twice as large, and marks
+// those whose name an earlier item of their group has. `groupOf` gives each
+// item's group, item after item. The items go in a few at a time, their slots
+// asked for before any is filled: a table for a hundred thousand names
+// outgrows the processor's caches, and the waits for its memory then overlap
+// instead of coming one after another.
+template <typename Item, typename NextGroup>
+void EnterAll(std::span<std::uint32_t> slots, std::span<Item> items, NextGroup groupOf) {
+  constexpr std::size_t kBatch = 16;
+  std::array<std::uint64_t, kBatch> hashes{};
+  std::array<Group, kBatch> groups{};
+  const std::size_t mask = slots.size() - 1;
+  for (std::size_t start = 0; start < items.size(); start += kBatch) {
+    const std::size_t count = std::min(kBatch, items.size() - start);
+    for (std::size_t i = 0; i < count; ++i) {
+      groups[i] = groupOf();
+      hashes[i] = HashOfName(items[start + i].name(), groups[i].first);
+      Prefetch(&slots[static_cast<std::size_t>(hashes[i]) & mask]);
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+      Item& item = items[start + i];
+      const std::size_t slot =
+          SlotOf(std::span<const std::uint32_t>(slots), std::span<const Item>(items), item.name(),
+                 hashes[i], groups[i]);
+      if (slots[slot] != 0) {
+        item.repeated = true;
+      } else {
+        slots[slot] = static_cast<std::uint32_t>(start + i + 1);
+      }
+    }
+  }
 }
 
 // The size of a table for `count` items: a power of two, at least twice as
@@ -131,6 +191,16 @@ std::uint32_t CopyCut(std::wstring_view text, wchar_t* buffer, std::uint32_t siz
 }
 
 }  // namespace
+
+IniKey::IniKey(std::wstring_view name, std::wstring_view value, std::uint32_t line)
+    : start_(name.data()),
+      nameSize_(static_cast<std::uint32_t>(name.size())),
+      valueAt_(static_cast<std::uint32_t>(value.data() - name.data())),
+      valueSize_(static_cast<std::uint32_t>(value.size())),
+      line(line) {}
+
+IniSection::IniSection(std::wstring_view name, std::uint32_t line)
+    : start_(name.data()), nameSize_(static_cast<std::uint32_t>(name.size())), line(line) {}
 
 IniReader IniReader::Missing() {
   return IniReader();
@@ -157,103 +227,139 @@ IniReader IniReader::FromFile(const std::filesystem::path& path) {
 
 void IniReader::Parse(std::wstring_view text) {
   const bool ansi = oddities_.encoding != IniEncoding::kUtf16Le;
-  // Room for every section the file can hold, so that neither the sections nor
-  // their table is rebuilt as they fill.
-  const auto brackets = static_cast<std::size_t>(std::count(text.begin(), text.end(), L'['));
-  sectionSlots_.assign(TableSize(std::max<std::size_t>(4, brackets)), 0);
-  sections_.reserve(brackets);
+  // Room for every section and key the file can hold, so that none is moved
+  // (into memory that is new to the process) as they fill: each is a line
+  // with a '[', or with a '='.
+  std::size_t brackets = 0;
+  std::size_t equals = 0;
+  std::size_t lineEnds = 0;
+  for (const wchar_t c : text) {
+    brackets += c == L'[';
+    equals += c == L'=';
+    lineEnds += c == L'\n' || c == L'\r';
+  }
+  sections_.reserve(std::min(brackets, lineEnds + 1));
+  keys_.reserve(std::min(equals, lineEnds + 1));
 
-  std::wstring_view rest = text;
-  for (std::uint32_t number = 1; !rest.empty(); ++number) {
-    // Not find_first_of, which searches its set once for every character.
-    const auto stop =
-        std::find_if(rest.begin(), rest.end(), [](wchar_t c) { return c == L'\r' || c == L'\n'; });
-    const std::size_t end = stop == rest.end() ? std::wstring_view::npos
-                                               : static_cast<std::size_t>(stop - rest.begin());
-    const std::wstring_view raw = rest.substr(0, end);
-    std::size_t next = end == std::wstring_view::npos ? rest.size() : end + 1;
-    if (end != std::wstring_view::npos && rest[end] == L'\r' && next < rest.size() &&
-        rest[next] == L'\n') {
-      ++next;
+  const wchar_t* at = text.data();
+  const wchar_t* const end = text.data() + text.size();
+  for (std::uint32_t number = 1; at != end; ++number) {
+    // One pass finds the line's end and whether it holds anything but
+    // printable ASCII, which nearly every character of a file is and which
+    // costs one test.
+    const wchar_t* const start = at;
+    bool plain = true;
+    for (; at != end; ++at) {
+      const auto c = static_cast<std::uint32_t>(*at);
+      if (c - 0x20u < 0x60u) continue;
+      if (c == L'\r' || c == L'\n') break;
+      plain = false;
     }
-    rest.remove_prefix(next);
+    const std::wstring_view raw(start, static_cast<std::size_t>(at - start));
+    if (at != end && *at++ == L'\r' && at != end && *at == L'\n') ++at;
 
-    if (ansi) {
+    if (ansi && !plain) {
       if (std::any_of(raw.begin(), raw.end(), [](wchar_t c) { return c >= 0x80; })) {
         oddities_.nonAsciiLines.push_back(number);
       }
-      if (raw.find(L'\0') != std::wstring_view::npos) oddities_.nulLines.push_back(number);
+      if (std::find(raw.begin(), raw.end(), L'\0') != raw.end()) {
+        oddities_.nulLines.push_back(number);
+      }
     }
 
     const std::wstring_view line = TrimBlanks(raw);
     if (line.empty() || line.front() == L';') continue;
     if (line.front() == L'[') {
       const std::wstring_view inside = line.substr(1);
-      if (!sections_.empty() && sections_.back().keyCount != 0) IndexKeys();
-      IniSection section;
-      section.name = TrimBlanks(inside.substr(0, inside.find(L']')));
-      section.line = number;
-      section.firstKey = static_cast<std::uint32_t>(keys_.size());
-      sections_.push_back(section);
-      sections_.back().repeated =
-          !Indexed(std::span(sectionSlots_), sections_, sections_.size() - 1);
+      const auto close = std::find(inside.begin(), inside.end(), L']');
+      sections_.emplace_back(
+          TrimBlanks(inside.substr(0, static_cast<std::size_t>(close - inside.begin()))), number);
       continue;
     }
     if (sections_.empty()) {
       oddities_.linesBeforeSection.push_back(number);
       continue;
     }
-    const std::size_t equals = line.find(L'=');
-    if (equals == std::wstring_view::npos) continue;
-    IniKey key;
-    key.name = TrimBlanks(line.substr(0, equals));
-    key.value = RemoveQuotePair(TrimBlanks(line.substr(equals + 1)));
-    key.line = number;
-    keys_.push_back(key);
-    ++sections_.back().keyCount;
+    const auto equalsAt = std::find(line.begin(), line.end(), L'=');
+    if (equalsAt == line.end()) continue;
+    const auto equals = static_cast<std::size_t>(equalsAt - line.begin());
+    keys_.emplace_back(TrimBlanks(line.substr(0, equals)),
+                       RemoveQuotePair(TrimBlanks(line.substr(equals + 1))), number);
   }
-  if (!sections_.empty() && sections_.back().keyCount != 0) IndexKeys();
+  Index();
 }
 
-void IniReader::IndexKeys() {
-  IniSection& section = sections_.back();
-  section.firstKeySlot = static_cast<std::uint32_t>(keySlots_.size());
-  keySlots_.resize(keySlots_.size() + TableSize(section.keyCount), 0);
-  const std::span<IniKey> keys(keys_.data() + section.firstKey, section.keyCount);
-  const std::span<std::uint32_t> slots(keySlots_.data() + section.firstKeySlot,
-                                       TableSize(section.keyCount));
-  for (std::size_t k = 0; k < keys.size(); ++k) keys[k].repeated = !Indexed(slots, keys, k);
+IniReader::Slots IniReader::ZeroedSlots(std::size_t size) {
+  Slots table;
+  if (size == 0) return table;
+  auto* slots = static_cast<std::uint32_t*>(std::calloc(size, sizeof(std::uint32_t)));
+  if (slots == nullptr) throw std::bad_alloc();
+  table.slots = std::shared_ptr<std::uint32_t[]>(slots, [](std::uint32_t* p) { std::free(p); });
+  table.size = size;
+  return table;
 }
 
-bool IniReader::SameName(std::wstring_view a, std::wstring_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
+void IniReader::Index() {
+  sectionSlots_ = ZeroedSlots(TableSize(sections_.size()));
+  const Group allSections{0, static_cast<std::uint32_t>(sections_.size())};
+  EnterAll(sectionSlots_.all(), std::span(sections_), [&] { return allSections; });
+
+  keySlots_ = ZeroedSlots(TableSize(keys_.size()));
+  // The keys come section by section, each after the last section before it.
+  // While they go in, no key of a later section is in the table yet, so a
+  // group need not end.
+  Group group{0, std::numeric_limits<std::uint32_t>::max()};
+  std::size_t next = 0;  // the first section after the key
+  EnterAll(keySlots_.all(), std::span(keys_), [&, key = std::uint32_t{0}]() mutable {
+    if (next < sections_.size() && sections_[next].line < keys_[key].line) {
+      while (next < sections_.size() && sections_[next].line < keys_[key].line) ++next;
+      group.first = key;
+    }
+    ++key;
+    return group;
+  });
+}
+
+std::pair<std::uint32_t, std::uint32_t> IniReader::KeyRange(const IniSection& section) const {
+  const auto firstAfter = [&](std::uint32_t line) {
+    return static_cast<std::uint32_t>(
+        std::partition_point(keys_.begin(), keys_.end(),
+                             [line](const IniKey& key) { return key.line < line; }) -
+        keys_.begin());
+  };
+  const auto next = static_cast<std::size_t>(&section - sections_.data()) + 1;
+  return {firstAfter(section.line), next < sections_.size()
+                                        ? firstAfter(sections_[next].line)
+                                        : static_cast<std::uint32_t>(keys_.size())};
+}
+
+bool IniReader::SameLetters(std::wstring_view a, std::wstring_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                     [](wchar_t x, wchar_t y) { return FoldCase(x) == FoldCase(y); });
 }
 
 const IniSection* IniReader::FindSection(std::wstring_view name) const {
-  const std::uint32_t held = HeldBy(std::span(sectionSlots_), sections_, name);
-  return held == 0 ? nullptr : &sections_[held - 1];
+  return HeldBy(std::span<const std::uint32_t>(sectionSlots_.all()), std::span(sections_), name,
+                Group{0, static_cast<std::uint32_t>(sections_.size())});
 }
 
 std::span<const IniKey> IniReader::Keys(const IniSection& section) const {
-  return std::span(keys_).subspan(section.firstKey, section.keyCount);
+  const auto [first, last] = KeyRange(section);
+  return std::span(keys_).subspan(first, last - first);
 }
 
 const IniKey* IniReader::FindKey(const IniSection& section, std::wstring_view name) const {
-  const std::span<const IniKey> keys = Keys(section);
-  const std::span<const std::uint32_t> slots =
-      std::span(keySlots_).subspan(section.firstKeySlot, TableSize(keys.size()));
-  const std::uint32_t held = HeldBy(slots, keys, name);
-  return held == 0 ? nullptr : &keys[held - 1];
+  const auto [first, last] = KeyRange(section);
+  return HeldBy(std::span<const std::uint32_t>(keySlots_.all()), std::span(keys_), name,
+                Group{first, last});
 }
 
 std::uint32_t IniReader::SectionNames(wchar_t* buffer, std::uint32_t size) const {
   if (size == 0) return 0;
   std::wstring list;
   for (const IniSection& section : sections_) {
-    if (section.name.empty()) continue;
-    list += section.name;
+    if (section.name().empty()) continue;
+    list += section.name();
     list.push_back(L'\0');
     // Past size characters the list is cut anyway: a file of a hundred thousand
     // sections costs no more than one that fills the buffer.
@@ -277,7 +383,7 @@ std::uint32_t IniReader::GetString(const wchar_t* section, const wchar_t* key,
     const IniSection* found = FindSection(TrimSpaces(section));
     const IniKey* entry = found != nullptr ? FindKey(*found, TrimSpaces(key)) : nullptr;
     if (entry != nullptr) {
-      return CopyCut(entry->value.substr(0, LengthRead(entry->value)), buffer, size);
+      return CopyCut(entry->value().substr(0, LengthRead(entry->value())), buffer, size);
     }
   }
   std::wstring_view fallback = defaultText != nullptr ? defaultText : L"";

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // An INI reader that answers as GetPrivateProfileSectionNamesW and
@@ -41,24 +42,41 @@ enum class IniEncoding {
 // the value without its outer quotes), uncut. Names and values, of sections
 // too, are views into the reader's decoded text: they live as long as the
 // reader or a copy of it.
-struct IniKey {
-  std::wstring_view name;
-  std::wstring_view value;
-  std::uint32_t line = 0;  // 1-based
-  bool repeated = false;   // an earlier key of the section has this name: never read
+//
+// A file of short lines holds a record for nearly every line, and making the
+// records is most of what reading such a file costs: a record keeps where its
+// name starts and how long things are, not a whole view for each.
+class IniKey {
+ public:
+  IniKey(std::wstring_view name, std::wstring_view value, std::uint32_t line);
+  std::wstring_view name() const { return {start_, nameSize_}; }
+  std::wstring_view value() const { return {start_ + valueAt_, valueSize_}; }
+
+ private:
+  const wchar_t* start_;
+  std::uint32_t nameSize_;
+  std::uint32_t valueAt_;  // from the name's start; the value follows it in the text
+  std::uint32_t valueSize_;
+
+ public:                           // after the pointer, so that the record has no padding
+  std::uint32_t line : 31;         // 1-based
+  std::uint32_t repeated : 1 = 0;  // an earlier key of the section has this name: never read
 };
 
-struct IniSection {
-  std::wstring_view name;
-  std::uint32_t line = 0;
-  bool repeated = false;  // an earlier section has this name: its keys are never read
-  // Where the reader holds the section's keys (IniReader::Keys) and their table
-  // (see keySlots_): a section's record stays small however many sections
-  // the file holds.
-  std::uint32_t firstKey = 0;
-  std::uint32_t keyCount = 0;
-  std::uint32_t firstKeySlot = 0;
+class IniSection {
+ public:
+  IniSection(std::wstring_view name, std::uint32_t line);
+  std::wstring_view name() const { return {start_, nameSize_}; }
+
+ private:
+  const wchar_t* start_;
+  std::uint32_t nameSize_;
+
+ public:  // after the pointer, so that the record has no padding
+  std::uint32_t line : 31;
+  std::uint32_t repeated : 1 = 0;  // an earlier section has this name: its keys are never read
 };
+static_assert(sizeof(IniKey) <= 24 && sizeof(IniSection) <= 16);
 
 // What a file holds that Windows passes over.
 struct IniOddities {
@@ -113,31 +131,45 @@ class IniReader {
   // The key of the section that GetString reads for this name, or null.
   const IniKey* FindKey(const IniSection& section, std::wstring_view name) const;
   // True when the profile readers take the two names for one.
-  static bool SameName(std::wstring_view a, std::wstring_view b);
+  static bool SameName(std::wstring_view a, std::wstring_view b) {
+    return a.size() == b.size() && SameLetters(a, b);  // most names differ in length
+  }
   // How many characters of the value a read hands back before any cut to the
   // caller's buffer: Windows keeps the length in 16 bits.
   static std::size_t LengthRead(std::wstring_view value) { return value.size() & 0xFFFFu; }
 
  private:
+  static bool SameLetters(std::wstring_view a, std::wstring_view b);
   void Parse(std::wstring_view text);
-  // Enters the keys of the last section, now complete and with keys, in a
-  // table of their own.
-  void IndexKeys();
+  // Builds the tables of section and key names, and marks the repeated ones.
+  void Index();
+  // The keys of the section at this place in sections_, [first, last): those
+  // after its line and before the next section's.
+  std::pair<std::uint32_t, std::uint32_t> KeyRange(const IniSection& section) const;
 
   bool exists_ = false;
   // The whole file, decoded; every name and value is a view into it. Shared,
   // so that a copy of the reader keeps the text its views point into.
   std::shared_ptr<const std::wstring> text_;
   std::vector<IniSection> sections_;
-  // The keys of all sections in file order, and the tables of all sections'
-  // keys one after another.
+  // The keys of all sections in file order.
   std::vector<IniKey> keys_;
-  std::vector<std::uint32_t> keySlots_;
-  // The first section of each name, letter case aside, found by a hash of the
-  // folded name: an open-addressed table of section indices plus one (0 is an
-  // empty slot), its size a power of two kept at least twice the sections. No
-  // folded copy of a name is made, and a name is found in one step however
-  // many sections (or keys of a section, in keySlots_) the file holds.
-  std::vector<std::uint32_t> sectionSlots_;
+  // The first section of each name, and the first key of each name in each
+  // section, letter case aside, found by a hash of the folded name (and, for
+  // a key, its section): open-addressed tables of indices plus one (0 is an
+  // empty slot), each a power of two at least twice as large as what it
+  // holds. No folded copy of a name is made, and a name is found in one step
+  // however many sections or keys the file holds. Their memory comes zeroed
+  // from the system, so that only the pages a name lands on are touched: a
+  // file that repeats one name a hundred thousand times uses one page of its
+  // table. Shared, as they do not change once built.
+  struct Slots {
+    std::shared_ptr<std::uint32_t[]> slots;
+    std::size_t size = 0;
+    std::span<std::uint32_t> all() const { return {slots.get(), size}; }
+  };
+  static Slots ZeroedSlots(std::size_t size);
+  Slots sectionSlots_;
+  Slots keySlots_;
   IniOddities oddities_;
 };

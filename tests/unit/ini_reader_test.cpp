@@ -39,3 +39,45 @@ TEST(IniReader, AnswersAsTheWindowsProfileReadersDo) {
               row.expected + L'\0' + std::wstring(row.size + 1 - row.expected.size(), L'#'));
   }
 }
+
+// Repeats are known within their own kind: a section name against the sections before it, a
+// key name against the earlier keys of its own section only.
+TEST(IniReader, MarksRepeatsWithinTheirOwnSection) {
+  const IniReader ini = IniReader::FromBytes(
+      "[A]\nk=1\nK=2\n[empty]\n[B]\nk=b\n[\xC0]\nk=3\nj=4\n[\xE0]\n[a]\nk=5\n[Z]\n\xE9=6\n\xC9=7");
+  std::wstring shape;
+  for (const IniSection& section : ini.sections()) {
+    shape += std::wstring(section.name()) + (section.repeated ? L"* " : L" ");
+    for (const IniKey& key : ini.Keys(section)) {
+      shape += std::wstring(key.name()) + (key.repeated ? L"* " : L" ");
+    }
+  }
+  EXPECT_EQ(shape, L"A k K* empty B k \u00c0 k j \u00e0* a* k Z \u00e9 \u00c9* ");
+  EXPECT_EQ(ini.FindKey(*ini.FindSection(L"b"), L"K")->value(), L"b");
+  EXPECT_EQ(ini.FindKey(*ini.FindSection(L"EMPTY"), L"k"), nullptr);
+  EXPECT_EQ(ini.FindKey(*ini.FindSection(L"\u00e0"), L"J")->value(), L"4");
+}
+
+// Every name of a file of many sections and keys is found where it is, and only there.
+TEST(IniReader, FindsEveryNameOfALargeFile) {
+  std::string bytes;
+  constexpr int kSections = 20000;
+  for (int i = 0; i < kSections; ++i) {
+    const std::string n = std::to_string(i);
+    bytes += "[S" + n + "]\nk" + n + "=" + n + "\nshared=" + n + "\n";
+  }
+  const IniReader ini = IniReader::FromBytes(bytes);
+  int wrong = 0;
+  for (int i = 0; i < kSections; ++i) {
+    const std::wstring n = std::to_wstring(i);
+    const IniSection* section = ini.FindSection(L"s" + n);
+    const IniKey* own = section ? ini.FindKey(*section, L"K" + n) : nullptr;
+    const IniKey* shared = section ? ini.FindKey(*section, L"shared") : nullptr;
+    const IniKey* other = section ? ini.FindKey(*section, L"k" + std::to_wstring(i + 1)) : nullptr;
+    if (!own || own->value() != n || !shared || shared->value() != n || shared->repeated || other) {
+      ++wrong;
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(ini.FindSection(L"S" + std::to_wstring(kSections)), nullptr);
+}

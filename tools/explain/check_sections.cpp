@@ -2,6 +2,7 @@
 // section's name and sections nothing reads; the keys of those that are read.
 
 #include <algorithm>
+#include <array>
 
 #include "tools/explain/checker.h"
 #include "tools/explain/wording.h"
@@ -18,38 +19,55 @@ void NoFallback(Checker& checker) {
                   fallback + L" section with all seven keys");
 }
 
+// The first letter or digit of a name, lowered, or NUL when it has none: a
+// gist starts with it.
+wchar_t LeadOf(std::wstring_view name) {
+  for (wchar_t c : name) {
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    if ((c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9')) return c;
+  }
+  return L'\0';
+}
+
+// The leads a near miss of a version section can have: those of the version
+// sections' gists, and "w" (of "win" and "windows"). A name that starts
+// otherwise is no near miss, which spares a file of many sections most of the
+// work.
+using Leads = std::array<bool, 128>;
+Leads NearLeads(const Checker& checker) {
+  Leads leads{};
+  leads[L'w'] = true;
+  for (const std::wstring& gist : checker.candidateGists()) {
+    if (!gist.empty()) leads[static_cast<std::size_t>(gist.front())] = true;
+  }
+  return leads;
+}
+
 // A section no case reads: a near miss of a version section, or unused.
-void Unread(Checker& checker, const IniSection& section, std::wstring& gist) {
-  if (section.name.empty()) {
+void Unread(Checker& checker, const IniSection& section, const Leads& nearLeads,
+            std::wstring& gist) {
+  if (section.name().empty()) {
     checker.Add(section.line, Code::kUnusedSection, L"[]",
                 L"a section without a name is never read; give it one of the names Perinax "
                 L"reads");
     return;
   }
+  // Version sections past the list of names are warned of already.
+  const auto& past = checker.pastList;
+  if (!past.empty() && std::find(past.begin(), past.end(), &section) != past.end()) return;
   const std::vector<std::wstring>& candidates = checker.candidates();
-  // A gist starts with the name's first letter or digit, lowered: a name that
-  // starts otherwise than every version section's gist (and than "win") is
-  // no near miss, which spares a file of many sections most of the work.
-  const auto first = std::find_if(section.name.begin(), section.name.end(), [](wchar_t c) {
-    return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9');
-  });
-  wchar_t lead = first == section.name.end() ? L'\0' : *first;
-  if (lead >= L'A' && lead <= L'Z') lead = static_cast<wchar_t>(lead - L'A' + L'a');
-  const auto& gists = checker.candidateGists();
-  const bool near = lead == L'w' || std::any_of(gists.begin(), gists.end(), [&](const auto& g) {
-                      return !g.empty() && g.front() == lead;
-                    });
+  const bool near = nearLeads[static_cast<std::size_t>(LeadOf(section.name()))];
   if (near) {
-    GistInto(section.name, gist);
+    GistInto(section.name(), gist);
   } else {
     gist.clear();
   }
   for (std::size_t i = 0; near && i < candidates.size(); ++i) {
     const std::wstring& candidate = candidates[i];
-    if (IniReader::SameName(section.name, candidate) || gist == checker.candidateGists()[i]) {
+    if (IniReader::SameName(section.name(), candidate) || gist == checker.candidateGists()[i]) {
       if (checker.Full(Code::kSectionCase, section.line)) return;
-      checker.Add(section.line, Code::kSectionCase, Bracketed(section.name),
-                  Bracketed(section.name) + L" is never chosen: Perinax looks for " +
+      checker.Add(section.line, Code::kSectionCase, Bracketed(section.name()),
+                  Bracketed(section.name()) + L" is never chosen: Perinax looks for " +
                       Bracketed(candidate) + L" with exactly that spelling and case, so " +
                       CaseNames(checker.CandidateCases(candidate)) + L" read " +
                       Bracketed(checker.ReadInstead(candidate)) + L" instead; rename it " +
@@ -62,16 +80,16 @@ void Unread(Checker& checker, const IniSection& section, std::wstring& gist) {
   std::wstring hint;
   if (gist == L"win10" || gist == L"win11" || gist == L"win100") {
     hint = L" (Windows 10 and 11 read " + Bracketed(fallback) + L")";
-  } else if (EditDistance(section.name, fallback) <= 2) {
+  } else if (EditDistance(section.name(), fallback) <= 2) {
     hint = L"; did you mean " + Bracketed(fallback) + L"?";
   }
   std::wstring known;
   for (const std::wstring& candidate : candidates) {
     known += (known.empty() ? L"" : L", ") + Bracketed(candidate);
   }
-  checker.Add(section.line, Code::kUnusedSection, Bracketed(section.name),
-              Bracketed(section.name) + L" is never read: Perinax reads only " + known + L" and " +
-                  Bracketed(fallback) + hint);
+  checker.Add(section.line, Code::kUnusedSection, Bracketed(section.name()),
+              Bracketed(section.name()) + L" is never read: Perinax reads only " + known +
+                  L" and " + Bracketed(fallback) + hint);
 }
 
 }  // namespace
@@ -79,25 +97,28 @@ void Unread(Checker& checker, const IniSection& section, std::wstring& gist) {
 void CheckSections(Checker& checker) {
   const IniReader& ini = checker.ini();
   if (ini.FindSection(checker.fallback()) == nullptr) NoFallback(checker);
+  const Leads nearLeads = NearLeads(checker);
+  // The sections some case reads, in file order: a file may hold a hundred
+  // thousand sections, and the others only need their names looked at.
+  const std::vector<const IniSection*>& read = checker.sectionsRead();
+  auto nextRead = read.begin();
   std::wstring gist;  // its room kept from section to section
   for (const IniSection& section : ini.sections()) {
+    if (nextRead != read.end() && *nextRead == &section) {
+      ++nextRead;
+      CheckKeys(checker, section, checker.Readers(section));
+      continue;
+    }
     if (section.repeated) {
       if (checker.Full(Code::kDuplicateSection, section.line)) continue;
-      const IniSection* first = ini.FindSection(section.name);
-      checker.Add(section.line, Code::kDuplicateSection, Bracketed(section.name),
-                  Bracketed(section.name) + L" appears again (first on line " +
+      const IniSection* first = ini.FindSection(section.name());
+      checker.Add(section.line, Code::kDuplicateSection, Bracketed(section.name()),
+                  Bracketed(section.name()) + L" appears again (first on line " +
                       std::to_wstring(first->line) +
                       L"): Windows reads only the first, so the keys here are never read; merge "
                       L"the two");
       continue;
     }
-    const std::vector<const CasePlan*>& readers = checker.Readers(section);
-    if (!readers.empty()) {
-      CheckKeys(checker, section, readers);
-      continue;
-    }
-    const auto& past = checker.pastList;
-    if (std::find(past.begin(), past.end(), &section) != past.end()) continue;
-    Unread(checker, section, gist);
+    Unread(checker, section, nearLeads, gist);
   }
 }

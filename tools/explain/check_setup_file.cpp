@@ -7,9 +7,9 @@
 
 void CheckSetupFile(Checker& checker, const IniSection& section, const IniKey& key,
                     const std::wstring& file) {
-  const std::wstring prefix = Shown(key.name) + L"=" + Shown(file) + L" ";
+  const std::wstring prefix = Shown(key.name()) + L"=" + Shown(file) + L" ";
   const auto add = [&](const std::wstring& text) {
-    checker.Add(key.line, Code::kSetupFile, Bracketed(section.name) + L" " + Shown(key.name),
+    checker.Add(key.line, Code::kSetupFile, Bracketed(section.name()) + L" " + Shown(key.name()),
                 prefix + text);
   };
   if (file.empty()) {

@@ -60,6 +60,12 @@ Checker::Checker(const IniReader& ini, const std::optional<std::filesystem::path
     // failure leads to.
     if (plan.spec->windows == nullptr) fallback_ = plan.section;
   }
+  for (const Readership& reading : readers_) {
+    if (reading.section != nullptr) sectionsRead_.push_back(reading.section);
+  }
+  // Sections lie in the reader's vector in file order.
+  std::sort(sectionsRead_.begin(), sectionsRead_.end());
+  sectionsRead_.erase(std::unique(sectionsRead_.begin(), sectionsRead_.end()), sectionsRead_.end());
 }
 
 std::vector<Warning> Checker::Run() {

@@ -60,6 +60,8 @@ class Checker {
   // The cases that read their settings from this section (none for a repeat).
   const std::vector<const CasePlan*>& Readers(const IniSection& section) const;
   const std::vector<const CasePlan*>& Readers(const std::wstring& name) const;
+  // The sections some case reads, in file order.
+  const std::vector<const IniSection*>& sectionsRead() const { return sectionsRead_; }
   // The section that the cases of a version section read instead of it.
   std::wstring ReadInstead(const std::wstring& candidate) const;
   std::vector<const CasePlan*> ForArchitecture(const std::vector<const CasePlan*>& readers,
@@ -84,6 +86,7 @@ class Checker {
     std::vector<const CasePlan*> plans;
   };
   std::vector<Readership> readers_;
+  std::vector<const IniSection*> sectionsRead_;
   std::wstring fallback_;
   std::vector<std::wstring> keysRead_;
   struct Tally {
