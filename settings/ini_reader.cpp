@@ -106,18 +106,24 @@ struct Group {
   std::uint32_t last = 0;
 };
 
+// The name of a section or key in the text it was read from.
+template <typename Item>
+std::wstring_view NameIn(const wchar_t* text, const Item& item) {
+  return {text + item.nameAt, item.nameSize};
+}
+
 // The slot of `name` in an open-addressed table of indices plus one into
-// `items`: the one that holds the first item of that name in its group,
-// letter case aside, or the empty one where it would go.
+// `items` (read from `text`): the one that holds the first item of that name
+// in its group, letter case aside, or the empty one where it would go.
 template <typename Item>
 std::size_t SlotOf(std::span<const std::uint32_t> slots, std::span<const Item> items,
-                   std::wstring_view name, std::uint64_t hash, Group group) {
+                   const wchar_t* text, std::wstring_view name, std::uint64_t hash, Group group) {
   const std::size_t mask = slots.size() - 1;
   for (std::size_t slot = static_cast<std::size_t>(hash) & mask;; slot = (slot + 1) & mask) {
     const std::uint32_t held = slots[slot];
     if (held == 0) return slot;
     if (held - 1 >= group.first && held - 1 < group.last &&
-        IniReader::SameName(items[held - 1].name(), name)) {
+        IniReader::SameName(NameIn(text, items[held - 1]), name)) {
       return slot;
     }
   }
@@ -126,10 +132,10 @@ std::size_t SlotOf(std::span<const std::uint32_t> slots, std::span<const Item> i
 // The first item of that name in its group, or null.
 template <typename Item>
 const Item* HeldBy(std::span<const std::uint32_t> slots, std::span<const Item> items,
-                   std::wstring_view name, Group group) {
+                   const wchar_t* text, std::wstring_view name, Group group) {
   if (group.first == group.last) return nullptr;
   const std::uint32_t held =
-      slots[SlotOf(slots, items, name, HashOfName(name, group.first), group)];
+      slots[SlotOf(slots, items, text, name, HashOfName(name, group.first), group)];
   return held == 0 ? nullptr : &items[held - 1];
 }
 
@@ -149,7 +155,8 @@ void Prefetch(const void* address) {
 // outgrows the processor's caches, and the waits for its memory then overlap
 // instead of coming one after another.
 template <typename Item, typename NextGroup>
-void EnterAll(std::span<std::uint32_t> slots, std::span<Item> items, NextGroup groupOf) {
+void EnterAll(std::span<std::uint32_t> slots, std::span<Item> items, const wchar_t* text,
+              NextGroup groupOf) {
   constexpr std::size_t kBatch = 16;
   std::array<std::uint64_t, kBatch> hashes{};
   std::array<Group, kBatch> groups{};
@@ -158,14 +165,14 @@ void EnterAll(std::span<std::uint32_t> slots, std::span<Item> items, NextGroup g
     const std::size_t count = std::min(kBatch, items.size() - start);
     for (std::size_t i = 0; i < count; ++i) {
       groups[i] = groupOf();
-      hashes[i] = HashOfName(items[start + i].name(), groups[i].first);
+      hashes[i] = HashOfName(NameIn(text, items[start + i]), groups[i].first);
       Prefetch(&slots[static_cast<std::size_t>(hashes[i]) & mask]);
     }
     for (std::size_t i = 0; i < count; ++i) {
       Item& item = items[start + i];
       const std::size_t slot =
-          SlotOf(std::span<const std::uint32_t>(slots), std::span<const Item>(items), item.name(),
-                 hashes[i], groups[i]);
+          SlotOf(std::span<const std::uint32_t>(slots), std::span<const Item>(items), text,
+                 NameIn(text, item), hashes[i], groups[i]);
       if (slots[slot] != 0) {
         item.repeated = true;
       } else {
@@ -174,6 +181,40 @@ void EnterAll(std::span<std::uint32_t> slots, std::span<Item> items, NextGroup g
     }
   }
 }
+
+// The length of the line that starts `text`, up to its CR or LF. One pass
+// finds the line's end and whether it holds anything but printable ASCII
+// (plain), which nearly every character of a file is and which costs one test.
+std::size_t LineLength(std::wstring_view text, bool* plain = nullptr) {
+  bool printable = true;
+  std::size_t length = 0;
+  // Eight characters at a time while all are printable: the compiler turns
+  // this into a few vector instructions, and values can be long.
+  constexpr std::size_t kStride = 8;
+  for (; length + kStride <= text.size(); length += kStride) {
+    bool other = false;
+    for (std::size_t i = 0; i < kStride; ++i) {
+      other |= static_cast<std::uint32_t>(text[length + i]) - 0x20u >= 0x60u;
+    }
+    if (other) break;
+  }
+  for (; length < text.size(); ++length) {
+    const auto c = static_cast<std::uint32_t>(text[length]);
+    if (c - 0x20u < 0x60u) continue;
+    if (c == L'\r' || c == L'\n') break;
+    printable = false;
+  }
+  if (plain != nullptr) *plain = printable;
+  return length;
+}
+
+// Where a view of the text starts in it. Places fit 32 bits: larger files are
+// not read.
+std::uint32_t PlaceOf(std::wstring_view part, std::wstring_view text) {
+  return static_cast<std::uint32_t>(part.data() - text.data());
+}
+// Line numbers keep 31 bits, and no file has more lines than bytes.
+constexpr std::uint64_t kTooLarge = std::uint64_t{1} << 31;
 
 // The size of a table for `count` items: a power of two, at least twice as
 // many, so that a search meets few taken slots.
@@ -192,21 +233,12 @@ std::uint32_t CopyCut(std::wstring_view text, wchar_t* buffer, std::uint32_t siz
 
 }  // namespace
 
-IniKey::IniKey(std::wstring_view name, std::wstring_view value, std::uint32_t line)
-    : start_(name.data()),
-      nameSize_(static_cast<std::uint32_t>(name.size())),
-      valueAt_(static_cast<std::uint32_t>(value.data() - name.data())),
-      valueSize_(static_cast<std::uint32_t>(value.size())),
-      line(line) {}
-
-IniSection::IniSection(std::wstring_view name, std::uint32_t line)
-    : start_(name.data()), nameSize_(static_cast<std::uint32_t>(name.size())), line(line) {}
-
 IniReader IniReader::Missing() {
   return IniReader();
 }
 
 IniReader IniReader::FromBytes(std::string_view bytes) {
+  if (bytes.size() >= kTooLarge) return Missing();
   IniReader reader;
   reader.exists_ = true;
   reader.oddities_.encoding = EncodingOf(bytes);
@@ -218,6 +250,7 @@ IniReader IniReader::FromBytes(std::string_view bytes) {
 IniReader IniReader::FromFile(const std::filesystem::path& path) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return Missing();
+  if (std::filesystem::file_size(path, error) >= kTooLarge || error) return Missing();
   std::ifstream file(path, std::ios::binary);
   if (!file) return Missing();
   const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
@@ -244,18 +277,9 @@ void IniReader::Parse(std::wstring_view text) {
   const wchar_t* at = text.data();
   const wchar_t* const end = text.data() + text.size();
   for (std::uint32_t number = 1; at != end; ++number) {
-    // One pass finds the line's end and whether it holds anything but
-    // printable ASCII, which nearly every character of a file is and which
-    // costs one test.
-    const wchar_t* const start = at;
     bool plain = true;
-    for (; at != end; ++at) {
-      const auto c = static_cast<std::uint32_t>(*at);
-      if (c - 0x20u < 0x60u) continue;
-      if (c == L'\r' || c == L'\n') break;
-      plain = false;
-    }
-    const std::wstring_view raw(start, static_cast<std::size_t>(at - start));
+    const std::wstring_view raw(at, LineLength({at, end}, &plain));
+    at += raw.size();
     if (at != end && *at++ == L'\r' && at != end && *at == L'\n') ++at;
 
     if (ansi && !plain) {
@@ -272,8 +296,10 @@ void IniReader::Parse(std::wstring_view text) {
     if (line.front() == L'[') {
       const std::wstring_view inside = line.substr(1);
       const auto close = std::find(inside.begin(), inside.end(), L']');
-      sections_.emplace_back(
-          TrimBlanks(inside.substr(0, static_cast<std::size_t>(close - inside.begin()))), number);
+      const std::wstring_view name =
+          TrimBlanks(inside.substr(0, static_cast<std::size_t>(close - inside.begin())));
+      sections_.push_back(
+          IniSection{PlaceOf(name, text), static_cast<std::uint32_t>(name.size()), number});
       continue;
     }
     if (sections_.empty()) {
@@ -283,8 +309,8 @@ void IniReader::Parse(std::wstring_view text) {
     const auto equalsAt = std::find(line.begin(), line.end(), L'=');
     if (equalsAt == line.end()) continue;
     const auto equals = static_cast<std::size_t>(equalsAt - line.begin());
-    keys_.emplace_back(TrimBlanks(line.substr(0, equals)),
-                       RemoveQuotePair(TrimBlanks(line.substr(equals + 1))), number);
+    const std::wstring_view name = TrimBlanks(line.substr(0, equals));
+    keys_.push_back(IniKey{PlaceOf(name, text), static_cast<std::uint32_t>(name.size()), number});
   }
   Index();
 }
@@ -302,7 +328,7 @@ IniReader::Slots IniReader::ZeroedSlots(std::size_t size) {
 void IniReader::Index() {
   sectionSlots_ = ZeroedSlots(TableSize(sections_.size()));
   const Group allSections{0, static_cast<std::uint32_t>(sections_.size())};
-  EnterAll(sectionSlots_.all(), std::span(sections_), [&] { return allSections; });
+  EnterAll(sectionSlots_.all(), std::span(sections_), text_->data(), [&] { return allSections; });
 
   keySlots_ = ZeroedSlots(TableSize(keys_.size()));
   // The keys come section by section, each after the last section before it.
@@ -310,7 +336,7 @@ void IniReader::Index() {
   // group need not end.
   Group group{0, std::numeric_limits<std::uint32_t>::max()};
   std::size_t next = 0;  // the first section after the key
-  EnterAll(keySlots_.all(), std::span(keys_), [&, key = std::uint32_t{0}]() mutable {
+  EnterAll(keySlots_.all(), std::span(keys_), text_->data(), [&, key = std::uint32_t{0}]() mutable {
     if (next < sections_.size() && sections_[next].line < keys_[key].line) {
       while (next < sections_.size() && sections_[next].line < keys_[key].line) ++next;
       group.first = key;
@@ -333,14 +359,24 @@ std::pair<std::uint32_t, std::uint32_t> IniReader::KeyRange(const IniSection& se
                                         : static_cast<std::uint32_t>(keys_.size())};
 }
 
+std::wstring_view IniReader::Value(const IniKey& key) const {
+  // The value follows the '=' after the name (only blanks lie between), to
+  // the line's end. Only the keys read ask for it, a few times each.
+  const std::wstring_view text = *text_;
+  const std::size_t start = text.find(L'=', key.nameAt + key.nameSize) + 1;
+  const std::wstring_view line = text.substr(start, LineLength(text.substr(start)));
+  return RemoveQuotePair(TrimBlanks(line));
+}
+
 bool IniReader::SameLetters(std::wstring_view a, std::wstring_view b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                     [](wchar_t x, wchar_t y) { return FoldCase(x) == FoldCase(y); });
 }
 
 const IniSection* IniReader::FindSection(std::wstring_view name) const {
-  return HeldBy(std::span<const std::uint32_t>(sectionSlots_.all()), std::span(sections_), name,
-                Group{0, static_cast<std::uint32_t>(sections_.size())});
+  if (sections_.empty()) return nullptr;  // a missing file has no text either
+  return HeldBy(std::span<const std::uint32_t>(sectionSlots_.all()), std::span(sections_),
+                text_->data(), name, Group{0, static_cast<std::uint32_t>(sections_.size())});
 }
 
 std::span<const IniKey> IniReader::Keys(const IniSection& section) const {
@@ -350,16 +386,16 @@ std::span<const IniKey> IniReader::Keys(const IniSection& section) const {
 
 const IniKey* IniReader::FindKey(const IniSection& section, std::wstring_view name) const {
   const auto [first, last] = KeyRange(section);
-  return HeldBy(std::span<const std::uint32_t>(keySlots_.all()), std::span(keys_), name,
-                Group{first, last});
+  return HeldBy(std::span<const std::uint32_t>(keySlots_.all()), std::span(keys_), text_->data(),
+                name, Group{first, last});
 }
 
 std::uint32_t IniReader::SectionNames(wchar_t* buffer, std::uint32_t size) const {
   if (size == 0) return 0;
   std::wstring list;
   for (const IniSection& section : sections_) {
-    if (section.name().empty()) continue;
-    list += section.name();
+    if (section.nameSize == 0) continue;
+    list += Name(section);
     list.push_back(L'\0');
     // Past size characters the list is cut anyway: a file of a hundred thousand
     // sections costs no more than one that fills the buffer.
@@ -383,7 +419,8 @@ std::uint32_t IniReader::GetString(const wchar_t* section, const wchar_t* key,
     const IniSection* found = FindSection(TrimSpaces(section));
     const IniKey* entry = found != nullptr ? FindKey(*found, TrimSpaces(key)) : nullptr;
     if (entry != nullptr) {
-      return CopyCut(entry->value().substr(0, LengthRead(entry->value())), buffer, size);
+      const std::wstring_view value = Value(*entry);
+      return CopyCut(value.substr(0, LengthRead(value)), buffer, size);
     }
   }
   std::wstring_view fallback = defaultText != nullptr ? defaultText : L"";

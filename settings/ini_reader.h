@@ -38,45 +38,30 @@ enum class IniEncoding {
   kUtf16BeMark,  // FE FF: not recognised; read as ANSI
 };
 
-// A key line of a section, as read: name and value without their blanks (and
-// the value without its outer quotes), uncut. Names and values, of sections
-// too, are views into the reader's decoded text: they live as long as the
-// reader or a copy of it.
+// A key line of a section, and a section line, as the reader keeps them:
+// where the name starts in the reader's decoded text, how long it is, and the
+// line. The reader gives the name (IniReader::Name) and a key's value
+// (IniReader::Value) as views into its text, which live as long as the reader
+// or a copy of it: names and values without their blanks, values without
+// their outer quotes, uncut.
 //
-// A file of short lines holds a record for nearly every line, and making the
-// records is most of what reading such a file costs: a record keeps where its
-// name starts and how long things are, not a whole view for each.
-class IniKey {
- public:
-  IniKey(std::wstring_view name, std::wstring_view value, std::uint32_t line);
-  std::wstring_view name() const { return {start_, nameSize_}; }
-  std::wstring_view value() const { return {start_ + valueAt_, valueSize_}; }
-
- private:
-  const wchar_t* start_;
-  std::uint32_t nameSize_;
-  std::uint32_t valueAt_;  // from the name's start; the value follows it in the text
-  std::uint32_t valueSize_;
-
- public:                           // after the pointer, so that the record has no padding
-  std::uint32_t line : 31;         // 1-based
+// A file of short lines holds a record for nearly every line, and the memory
+// of the records is most of what reading such a file costs: a record keeps a
+// few numbers, and a key's value is found again on its line when asked.
+struct IniKey {
+  std::uint32_t nameAt = 0;
+  std::uint32_t nameSize = 0;
+  std::uint32_t line : 31 = 0;     // 1-based
   std::uint32_t repeated : 1 = 0;  // an earlier key of the section has this name: never read
 };
 
-class IniSection {
- public:
-  IniSection(std::wstring_view name, std::uint32_t line);
-  std::wstring_view name() const { return {start_, nameSize_}; }
-
- private:
-  const wchar_t* start_;
-  std::uint32_t nameSize_;
-
- public:  // after the pointer, so that the record has no padding
-  std::uint32_t line : 31;
+struct IniSection {
+  std::uint32_t nameAt = 0;
+  std::uint32_t nameSize = 0;
+  std::uint32_t line : 31 = 0;
   std::uint32_t repeated : 1 = 0;  // an earlier section has this name: its keys are never read
 };
-static_assert(sizeof(IniKey) <= 24 && sizeof(IniSection) <= 16);
+static_assert(sizeof(IniKey) == 12 && sizeof(IniSection) == 12);
 
 // What a file holds that Windows passes over.
 struct IniOddities {
@@ -96,7 +81,8 @@ class IniReader {
   static IniReader Missing();
   // The bytes of an existing file.
   static IniReader FromBytes(std::string_view bytes);
-  // Reads the file now; a file that cannot be read counts as missing.
+  // Reads the file now; a file that cannot be read counts as missing, and so
+  // does one of 4 GiB or more, which no INI file is.
   static IniReader FromFile(const std::filesystem::path& path);
 
   bool exists() const { return exists_; }
@@ -118,6 +104,15 @@ class IniReader {
   // supported and give the default text.
   std::uint32_t GetString(const wchar_t* section, const wchar_t* key, const wchar_t* defaultText,
                           wchar_t* buffer, std::uint32_t size) const;
+
+  // The name of a section or key, and the value of a key.
+  std::wstring_view Name(const IniSection& section) const {
+    return {text_->data() + section.nameAt, section.nameSize};
+  }
+  std::wstring_view Name(const IniKey& key) const {
+    return {text_->data() + key.nameAt, key.nameSize};
+  }
+  std::wstring_view Value(const IniKey& key) const;
 
   // Every section in file order, repeated ones and those without a name included.
   const std::vector<IniSection>& sections() const { return sections_; }

@@ -47,15 +47,15 @@ TEST(IniReader, MarksRepeatsWithinTheirOwnSection) {
       "[A]\nk=1\nK=2\n[empty]\n[B]\nk=b\n[\xC0]\nk=3\nj=4\n[\xE0]\n[a]\nk=5\n[Z]\n\xE9=6\n\xC9=7");
   std::wstring shape;
   for (const IniSection& section : ini.sections()) {
-    shape += std::wstring(section.name()) + (section.repeated ? L"* " : L" ");
+    shape += std::wstring(ini.Name(section)) + (section.repeated ? L"* " : L" ");
     for (const IniKey& key : ini.Keys(section)) {
-      shape += std::wstring(key.name()) + (key.repeated ? L"* " : L" ");
+      shape += std::wstring(ini.Name(key)) + (key.repeated ? L"* " : L" ");
     }
   }
   EXPECT_EQ(shape, L"A k K* empty B k \u00c0 k j \u00e0* a* k Z \u00e9 \u00c9* ");
-  EXPECT_EQ(ini.FindKey(*ini.FindSection(L"b"), L"K")->value(), L"b");
+  EXPECT_EQ(ini.Value(*ini.FindKey(*ini.FindSection(L"b"), L"K")), L"b");
   EXPECT_EQ(ini.FindKey(*ini.FindSection(L"EMPTY"), L"k"), nullptr);
-  EXPECT_EQ(ini.FindKey(*ini.FindSection(L"\u00e0"), L"J")->value(), L"4");
+  EXPECT_EQ(ini.Value(*ini.FindKey(*ini.FindSection(L"\u00e0"), L"J")), L"4");
 }
 
 // Every name of a file of many sections and keys is found where it is, and only there.
@@ -74,7 +74,8 @@ TEST(IniReader, FindsEveryNameOfALargeFile) {
     const IniKey* own = section ? ini.FindKey(*section, L"K" + n) : nullptr;
     const IniKey* shared = section ? ini.FindKey(*section, L"shared") : nullptr;
     const IniKey* other = section ? ini.FindKey(*section, L"k" + std::to_wstring(i + 1)) : nullptr;
-    if (!own || own->value() != n || !shared || shared->value() != n || shared->repeated || other) {
+    if (!own || ini.Value(*own) != n || !shared || ini.Value(*shared) != n || shared->repeated ||
+        other) {
       ++wrong;
     }
   }

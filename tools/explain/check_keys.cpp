@@ -14,8 +14,8 @@ namespace {
 
 constexpr wchar_t kWow6432Node[] = L"Wow6432Node\\";
 
-std::wstring About(const IniSection& section, std::wstring_view key) {
-  return Bracketed(section.name()) + L" " + Shown(key);
+std::wstring About(const Checker& checker, const IniSection& section, std::wstring_view key) {
+  return Bracketed(checker.Name(section)) + L" " + Shown(key);
 }
 
 void UnknownKey(Checker& checker, const IniSection& section, const IniKey& key) {
@@ -23,14 +23,14 @@ void UnknownKey(Checker& checker, const IniSection& section, const IniKey& key) 
   std::wstring hint;
   std::size_t best = 3;
   for (const std::wstring& name : checker.keysRead()) {
-    const std::size_t distance = EditDistance(key.name(), name);
+    const std::size_t distance = EditDistance(checker.Name(key), name);
     if (distance < best) {
       best = distance;
       hint = L"; did you mean " + name + L"?";
     }
   }
-  checker.Add(key.line, Code::kUnknownKey, About(section, key.name()),
-              Shown(key.name()) + L" in " + Bracketed(section.name()) +
+  checker.Add(key.line, Code::kUnknownKey, About(checker, section, checker.Name(key)),
+              Shown(checker.Name(key)) + L" in " + Bracketed(checker.Name(section)) +
                   L" is a key Perinax never reads" + hint);
 }
 
@@ -50,9 +50,10 @@ void MissingKey(Checker& checker, const IniSection& section, const std::wstring&
   } else {
     effect = L"nothing is written";
   }
-  checker.Add(section.line, Code::kMissingKey, About(section, name),
-              Bracketed(section.name()) + L" has no " + name + L": on " + CaseNames(affected) +
-                  L" " + effect + L"; add the key (keys are not taken from another section)");
+  checker.Add(section.line, Code::kMissingKey, About(checker, section, name),
+              Bracketed(checker.Name(section)) + L" has no " + name + L": on " +
+                  CaseNames(affected) + L" " + effect +
+                  L"; add the key (keys are not taken from another section)");
 }
 
 void CheckNumber(Checker& checker, const std::wstring& about, const IniKey& key,
@@ -66,7 +67,7 @@ void CheckNumber(Checker& checker, const std::wstring& about, const IniKey& key,
   while (at < value.size() && value[at] >= L'0' && value[at] <= L'9') ++at;
   const std::wstring number = value.substr(digits, at - digits);
   const std::wstring rest = value.substr(at);
-  const std::wstring prefix = Shown(key.name()) + L"=" + Shown(value) + L" ";
+  const std::wstring prefix = Shown(checker.Name(key)) + L"=" + Shown(value) + L" ";
   const auto add = [&](const std::wstring& text) {
     checker.Add(key.line, Code::kValueNumber, about, prefix + text);
   };
@@ -134,7 +135,7 @@ std::wstring WhatHappens(const std::vector<const CasePlan*>& plans) {
 void CheckKeyPath(Checker& checker, const std::wstring& about, const IniKey& key,
                   const std::wstring& path, std::uint32_t architecture,
                   const std::vector<const CasePlan*>& readers) {
-  const std::wstring prefix = Shown(key.name()) + L"=" + Shown(path) + L" ";
+  const std::wstring prefix = Shown(checker.Name(key)) + L"=" + Shown(path) + L" ";
   const auto add = [&](const std::wstring& text) {
     checker.Add(key.line, Code::kKeyPath, about, prefix + text);
   };
@@ -192,25 +193,25 @@ void CheckKeyPath(Checker& checker, const std::wstring& about, const IniKey& key
 // The value as the launcher reads it: cut to its buffer.
 std::wstring ValueRead(const IniReader& ini, const IniSection& section, const IniKey& key) {
   wchar_t buffer[kSettingChars] = {};
-  ini.GetString(std::wstring(section.name()).c_str(), std::wstring(key.name()).c_str(), L"", buffer,
-                kSettingChars);
+  ini.GetString(std::wstring(ini.Name(section)).c_str(), std::wstring(ini.Name(key)).c_str(), L"",
+                buffer, kSettingChars);
   return buffer;
 }
 
 void CheckValue(Checker& checker, const IniSection& section, const IniKey& key,
                 const std::vector<const CasePlan*>& readers) {
-  const std::wstring about = About(section, key.name());
+  const std::wstring about = About(checker, section, checker.Name(key));
   const std::wstring value = ValueRead(checker.ini(), section, key);
-  const std::size_t length = IniReader::LengthRead(key.value());
-  if (length != key.value().size()) {
+  const std::size_t length = IniReader::LengthRead(checker.Value(key));
+  if (length != checker.Value(key).size()) {
     checker.Add(key.line, Code::kLongValue, about,
-                Shown(key.name()) + L" holds " + std::to_wstring(key.value().size()) +
+                Shown(checker.Name(key)) + L" holds " + std::to_wstring(checker.Value(key).size()) +
                     L" characters; Windows keeps a value's length in 16 bits, so it reads only " +
                     std::to_wstring(std::min<std::size_t>(length, kSettingChars - 1)) +
                     L" of them; shorten it");
   } else if (length > kSettingChars - 1) {
     checker.Add(key.line, Code::kLongValue, about,
-                Shown(key.name()) + L" holds " + std::to_wstring(length) +
+                Shown(checker.Name(key)) + L" holds " + std::to_wstring(length) +
                     L" characters; Perinax reads the first " + std::to_wstring(kSettingChars - 1) +
                     L", ending in " +
                     Quoted(value.substr(value.size() - std::min<std::size_t>(value.size(), 20))) +
@@ -219,13 +220,13 @@ void CheckValue(Checker& checker, const IniSection& section, const IniKey& key,
   for (const std::wstring_view comment : {L" ;", L"\t;"}) {
     if (value.find(comment) != std::wstring::npos) {
       checker.Add(key.line, Code::kInlineComment, about,
-                  Shown(key.name()) + L" holds " + Quoted(value) +
+                  Shown(checker.Name(key)) + L" holds " + Quoted(value) +
                       L": there are no end-of-line comments in an INI file, so all of it is the "
                       L"value; put the comment on a line of its own that starts with ';'");
       break;
     }
   }
-  const KeyRole* role = RoleOf(key.name());
+  const KeyRole* role = RoleOf(checker.Name(key));
   if (role == nullptr) return;
   switch (role->role) {
     case Role::kValue:
@@ -249,7 +250,7 @@ void CheckKeys(Checker& checker, const IniSection& section,
   const std::vector<std::wstring>& keys = checker.keysRead();
   for (const IniKey& key : checker.ini().Keys(section)) {
     const auto known = std::find_if(keys.begin(), keys.end(), [&](const std::wstring& k) {
-      return IniReader::SameName(k, key.name());
+      return IniReader::SameName(k, checker.Name(key));
     });
     if (known == keys.end()) {
       UnknownKey(checker, section, key);
@@ -257,11 +258,11 @@ void CheckKeys(Checker& checker, const IniSection& section,
     }
     if (key.repeated) {
       if (checker.Full(Code::kDuplicateKey, key.line)) continue;
-      const IniKey* first = checker.ini().FindKey(section, key.name());
-      checker.Add(key.line, Code::kDuplicateKey, About(section, key.name()),
-                  Shown(key.name()) + L" appears again in " + Bracketed(section.name()) +
-                      L" (first on line " + std::to_wstring(first->line) +
-                      L"): only the first counts; remove one");
+      const IniKey* first = checker.ini().FindKey(section, checker.Name(key));
+      checker.Add(key.line, Code::kDuplicateKey, About(checker, section, checker.Name(key)),
+                  Shown(checker.Name(key)) + L" appears again in " +
+                      Bracketed(checker.Name(section)) + L" (first on line " +
+                      std::to_wstring(first->line) + L"): only the first counts; remove one");
       continue;
     }
     CheckValue(checker, section, key, readers);

@@ -89,7 +89,7 @@ void CheckSectionList(Checker& checker) {
   std::size_t at = 0;
   std::size_t cut = 0;  // the first section past the list
   for (; cut < sections.size(); ++cut) {
-    const std::wstring_view name = sections[cut].name();
+    const std::wstring_view name = checker.Name(sections[cut]);
     if (name.empty()) continue;
     const std::wstring_view listed(&names[at]);
     if (at >= names.size() - 2 || listed != name) break;
@@ -97,13 +97,13 @@ void CheckSectionList(Checker& checker) {
   }
   for (const std::wstring& candidate : checker.candidates()) {
     const IniSection* section = ini.FindSection(candidate);
-    if (section == nullptr || section->name() != candidate ||
+    if (section == nullptr || checker.Name(*section) != candidate ||
         static_cast<std::size_t>(section - sections.data()) < cut) {
       continue;
     }
     checker.pastList.push_back(section);
-    checker.Add(section->line, Code::kSectionList, Bracketed(section->name()),
-                Bracketed(section->name()) + L" lies past the first " +
+    checker.Add(section->line, Code::kSectionList, Bracketed(checker.Name(*section)),
+                Bracketed(checker.Name(*section)) + L" lies past the first " +
                     std::to_wstring(kSectionNamesChars) +
                     L" characters of section names that Perinax looks through, so it is never "
                     L"chosen: " +

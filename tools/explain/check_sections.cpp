@@ -46,7 +46,8 @@ Leads NearLeads(const Checker& checker) {
 // A section no case reads: a near miss of a version section, or unused.
 void Unread(Checker& checker, const IniSection& section, const Leads& nearLeads,
             std::wstring& gist) {
-  if (section.name().empty()) {
+  if (checker.Name(section).empty()) {
+    if (checker.Full(Code::kUnusedSection, section.line)) return;
     checker.Add(section.line, Code::kUnusedSection, L"[]",
                 L"a section without a name is never read; give it one of the names Perinax "
                 L"reads");
@@ -56,18 +57,19 @@ void Unread(Checker& checker, const IniSection& section, const Leads& nearLeads,
   const auto& past = checker.pastList;
   if (!past.empty() && std::find(past.begin(), past.end(), &section) != past.end()) return;
   const std::vector<std::wstring>& candidates = checker.candidates();
-  const bool near = nearLeads[static_cast<std::size_t>(LeadOf(section.name()))];
+  const bool near = nearLeads[static_cast<std::size_t>(LeadOf(checker.Name(section)))];
   if (near) {
-    GistInto(section.name(), gist);
+    GistInto(checker.Name(section), gist);
   } else {
     gist.clear();
   }
   for (std::size_t i = 0; near && i < candidates.size(); ++i) {
     const std::wstring& candidate = candidates[i];
-    if (IniReader::SameName(section.name(), candidate) || gist == checker.candidateGists()[i]) {
+    if (IniReader::SameName(checker.Name(section), candidate) ||
+        gist == checker.candidateGists()[i]) {
       if (checker.Full(Code::kSectionCase, section.line)) return;
-      checker.Add(section.line, Code::kSectionCase, Bracketed(section.name()),
-                  Bracketed(section.name()) + L" is never chosen: Perinax looks for " +
+      checker.Add(section.line, Code::kSectionCase, Bracketed(checker.Name(section)),
+                  Bracketed(checker.Name(section)) + L" is never chosen: Perinax looks for " +
                       Bracketed(candidate) + L" with exactly that spelling and case, so " +
                       CaseNames(checker.CandidateCases(candidate)) + L" read " +
                       Bracketed(checker.ReadInstead(candidate)) + L" instead; rename it " +
@@ -80,15 +82,15 @@ void Unread(Checker& checker, const IniSection& section, const Leads& nearLeads,
   std::wstring hint;
   if (gist == L"win10" || gist == L"win11" || gist == L"win100") {
     hint = L" (Windows 10 and 11 read " + Bracketed(fallback) + L")";
-  } else if (EditDistance(section.name(), fallback) <= 2) {
+  } else if (EditDistance(checker.Name(section), fallback) <= 2) {
     hint = L"; did you mean " + Bracketed(fallback) + L"?";
   }
   std::wstring known;
   for (const std::wstring& candidate : candidates) {
     known += (known.empty() ? L"" : L", ") + Bracketed(candidate);
   }
-  checker.Add(section.line, Code::kUnusedSection, Bracketed(section.name()),
-              Bracketed(section.name()) + L" is never read: Perinax reads only " + known +
+  checker.Add(section.line, Code::kUnusedSection, Bracketed(checker.Name(section)),
+              Bracketed(checker.Name(section)) + L" is never read: Perinax reads only " + known +
                   L" and " + Bracketed(fallback) + hint);
 }
 
@@ -111,9 +113,9 @@ void CheckSections(Checker& checker) {
     }
     if (section.repeated) {
       if (checker.Full(Code::kDuplicateSection, section.line)) continue;
-      const IniSection* first = ini.FindSection(section.name());
-      checker.Add(section.line, Code::kDuplicateSection, Bracketed(section.name()),
-                  Bracketed(section.name()) + L" appears again (first on line " +
+      const IniSection* first = ini.FindSection(checker.Name(section));
+      checker.Add(section.line, Code::kDuplicateSection, Bracketed(checker.Name(section)),
+                  Bracketed(checker.Name(section)) + L" appears again (first on line " +
                       std::to_wstring(first->line) +
                       L"): Windows reads only the first, so the keys here are never read; merge "
                       L"the two");

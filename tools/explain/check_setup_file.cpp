@@ -7,10 +7,10 @@
 
 void CheckSetupFile(Checker& checker, const IniSection& section, const IniKey& key,
                     const std::wstring& file) {
-  const std::wstring prefix = Shown(key.name()) + L"=" + Shown(file) + L" ";
+  const std::wstring prefix = Shown(checker.Name(key)) + L"=" + Shown(file) + L" ";
   const auto add = [&](const std::wstring& text) {
-    checker.Add(key.line, Code::kSetupFile, Bracketed(section.name()) + L" " + Shown(key.name()),
-                prefix + text);
+    checker.Add(key.line, Code::kSetupFile,
+                Bracketed(checker.Name(section)) + L" " + Shown(checker.Name(key)), prefix + text);
   };
   if (file.empty()) {
     add(L"is empty: nothing is started and the exit code is 1603; name the setup program");

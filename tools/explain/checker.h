@@ -49,6 +49,9 @@ class Checker {
   bool Full(Code code, std::uint32_t line);
 
   const IniReader& ini() const { return ini_; }
+  std::wstring_view Name(const IniSection& section) const { return ini_.Name(section); }
+  std::wstring_view Name(const IniKey& key) const { return ini_.Name(key); }
+  std::wstring_view Value(const IniKey& key) const { return ini_.Value(key); }
   const std::optional<std::filesystem::path>& folder() const { return folder_; }
   // The version sections, in case order, and their gists.
   const std::vector<std::wstring>& candidates() const { return candidates_; }
