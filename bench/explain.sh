@@ -5,9 +5,12 @@
 #
 #   typical        the bundled example, then sections of seven keys each (none
 #                  of which Perinax reads, so each draws warnings)
-#   sections       one-line sections, [S1] to about [S125000]
-#   keys           one section with some 50,000 keys Perinax never reads
-#   repeated-keys  [Default] with SetupFile given over and over
+#   sections       about 129,000 one-line sections, [0] to [128853]
+#   keys           [Default] with about 75,000 keys Perinax never reads
+#   repeated-keys  [Default] with SetupFile=setup.exe over and over
+#   short-keys     [Default] with k=v over and over: some 210,000 keys of five
+#                  bytes, a record for every line
+#   empty-sections []: some 262,000 sections without a name
 #   long-line      [Default] with one SetupFile value of 1 MB
 #   known-keys     the seven keys of [Default], then lines that repeat them
 #
@@ -53,9 +56,11 @@ shapes = {
         f"\r\n[Product{n}]\r\nSetupFile=setup{n}.exe\r\n"
         + "".join(f"RegPath{b}Key{k}=SOFTWARE\\Vendor\\Product{n}\\{k}\r\n"
                   for b in (32, 64) for k in ("Path", "Name", "Value")))),
-    "sections": filled(b"", lambda n: f"[S{n}]\r\n"),
-    "keys": filled(b"[Default]\r\n", lambda n: f"Key{n}=SOFTWARE\\Vendor\\{n}\r\n"),
-    "repeated-keys": filled(b"[Default]\r\n", lambda n: f"SetupFile=setup{n}.exe\r\n"),
+    "sections": filled(b"", lambda n: f"[{n}]\n"),
+    "keys": filled(b"[Default]\r\n", lambda n: f"k{n}=v{n}\r\n"),
+    "repeated-keys": filled(b"[Default]\r\n", lambda n: "SetupFile=setup.exe\r\n"),
+    "short-keys": filled(b"[Default]\r\n", lambda n: "k=v\r\n"),
+    "empty-sections": filled(b"", lambda n: "[]\r\n"),
     "long-line": (b"[Default]\r\nSetupFile=" + b"x" * MB)[:MB],
     "known-keys": filled(f"[Default]\r\nSetupFile=setup.exe\r\n{seven}".encode(),
                          lambda n: seven),
