@@ -183,28 +183,17 @@ void EnterAll(std::span<std::uint32_t> slots, std::span<Item> items, const wchar
 }
 
 // The length of the line that starts `text`, up to its CR or LF. One pass
-// finds the line's end and whether it holds anything but printable ASCII
-// (plain), which nearly every character of a file is and which costs one test.
-std::size_t LineLength(std::wstring_view text, bool* plain = nullptr) {
-  bool printable = true;
+// finds the line's end and whether it holds anything but printable ASCII,
+// which nearly every character of a file is and which costs one test.
+std::size_t LineLength(std::wstring_view text, bool& plain) {
+  plain = true;
   std::size_t length = 0;
-  // Eight characters at a time while all are printable: the compiler turns
-  // this into a few vector instructions, and values can be long.
-  constexpr std::size_t kStride = 8;
-  for (; length + kStride <= text.size(); length += kStride) {
-    bool other = false;
-    for (std::size_t i = 0; i < kStride; ++i) {
-      other |= static_cast<std::uint32_t>(text[length + i]) - 0x20u >= 0x60u;
-    }
-    if (other) break;
-  }
   for (; length < text.size(); ++length) {
     const auto c = static_cast<std::uint32_t>(text[length]);
     if (c - 0x20u < 0x60u) continue;
     if (c == L'\r' || c == L'\n') break;
-    printable = false;
+    plain = false;
   }
-  if (plain != nullptr) *plain = printable;
   return length;
 }
 
@@ -278,7 +267,7 @@ void IniReader::Parse(std::wstring_view text) {
   const wchar_t* const end = text.data() + text.size();
   for (std::uint32_t number = 1; at != end; ++number) {
     bool plain = true;
-    const std::wstring_view raw(at, LineLength({at, end}, &plain));
+    const std::wstring_view raw(at, LineLength({at, end}, plain));
     at += raw.size();
     if (at != end && *at++ == L'\r' && at != end && *at == L'\n') ++at;
 
@@ -310,7 +299,9 @@ void IniReader::Parse(std::wstring_view text) {
     if (equalsAt == line.end()) continue;
     const auto equals = static_cast<std::size_t>(equalsAt - line.begin());
     const std::wstring_view name = TrimBlanks(line.substr(0, equals));
-    keys_.push_back(IniKey{PlaceOf(name, text), static_cast<std::uint32_t>(name.size()), number});
+    keys_.push_back(IniKey{PlaceOf(name, text), static_cast<std::uint32_t>(name.size()),
+                           static_cast<std::uint32_t>(line.data() + line.size() - name.data()),
+                           number});
   }
   Index();
 }
@@ -360,12 +351,9 @@ std::pair<std::uint32_t, std::uint32_t> IniReader::KeyRange(const IniSection& se
 }
 
 std::wstring_view IniReader::Value(const IniKey& key) const {
-  // The value follows the '=' after the name (only blanks lie between), to
-  // the line's end. Only the keys read ask for it, a few times each.
-  const std::wstring_view text = *text_;
-  const std::size_t start = text.find(L'=', key.nameAt + key.nameSize) + 1;
-  const std::wstring_view line = text.substr(start, LineLength(text.substr(start)));
-  return RemoveQuotePair(TrimBlanks(line));
+  // The value follows the '=' after the name (only blanks lie between).
+  const std::wstring_view rest(text_->data() + key.nameAt, key.lineSize);
+  return RemoveQuotePair(TrimBlanks(rest.substr(rest.find(L'=', key.nameSize) + 1)));
 }
 
 bool IniReader::SameLetters(std::wstring_view a, std::wstring_view b) {
@@ -392,14 +380,21 @@ const IniKey* IniReader::FindKey(const IniSection& section, std::wstring_view na
 
 std::uint32_t IniReader::SectionNames(wchar_t* buffer, std::uint32_t size) const {
   if (size == 0) return 0;
-  std::wstring list;
-  for (const IniSection& section : sections_) {
-    if (section.nameSize == 0) continue;
-    list += Name(section);
-    list.push_back(L'\0');
-    // Past size characters the list is cut anyway: a file of a hundred thousand
-    // sections costs no more than one that fills the buffer.
-    if (list.size() >= size) break;
+  // The launcher asks once a run, and perinax-explain runs it for every case:
+  // the list for the size last asked is kept, as sections without a name can
+  // make it a walk through the whole file.
+  std::wstring& list = namesListed_.list;
+  if (namesListed_.size != size) {
+    list.clear();
+    for (const IniSection& section : sections_) {
+      if (section.nameSize == 0) continue;
+      list += Name(section);
+      list.push_back(L'\0');
+      // Past size characters the list is cut anyway: a file of a hundred
+      // thousand sections costs no more than one that fills the buffer.
+      if (list.size() >= size) break;
+    }
+    namesListed_.size = size;
   }
   if (size == 1 || list.size() + 2 <= size) {
     return CopyCut(list, buffer, size);

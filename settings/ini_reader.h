@@ -51,6 +51,7 @@ enum class IniEncoding {
 struct IniKey {
   std::uint32_t nameAt = 0;
   std::uint32_t nameSize = 0;
+  std::uint32_t lineSize = 0;      // from the name's start to the end of the line's text
   std::uint32_t line : 31 = 0;     // 1-based
   std::uint32_t repeated : 1 = 0;  // an earlier key of the section has this name: never read
 };
@@ -61,7 +62,7 @@ struct IniSection {
   std::uint32_t line : 31 = 0;
   std::uint32_t repeated : 1 = 0;  // an earlier section has this name: its keys are never read
 };
-static_assert(sizeof(IniKey) == 12 && sizeof(IniSection) == 12);
+static_assert(sizeof(IniKey) == 16 && sizeof(IniSection) == 12);
 
 // What a file holds that Windows passes over.
 struct IniOddities {
@@ -166,5 +167,12 @@ class IniReader {
   static Slots ZeroedSlots(std::size_t size);
   Slots sectionSlots_;
   Slots keySlots_;
+  // The list of section names SectionNames last built, and for what size (0:
+  // none). A reader is not for two threads at once.
+  struct NamesListed {
+    std::wstring list;
+    std::uint32_t size = 0;
+  };
+  mutable NamesListed namesListed_;
   IniOddities oddities_;
 };

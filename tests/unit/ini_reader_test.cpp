@@ -82,3 +82,20 @@ TEST(IniReader, FindsEveryNameOfALargeFile) {
   EXPECT_EQ(wrong, 0);
   EXPECT_EQ(ini.FindSection(L"S" + std::to_wstring(kSections)), nullptr);
 }
+
+// The list of names answers each size as a fresh reader would, whatever was asked before.
+TEST(IniReader, ListsSectionNamesForEverySizeAsked) {
+  const std::string bytes = "[]\n[alpha]\n[]\n[beta]\n[gamma]\n";
+  const IniReader asked = IniReader::FromBytes(bytes);
+  for (const std::uint32_t size : {4u, 40u, 4u, 9u, 1u, 40u}) {
+    SCOPED_TRACE(size);
+    std::wstring again(size, L'#');
+    std::wstring fresh(size, L'#');
+    EXPECT_EQ(asked.SectionNames(again.data(), size),
+              IniReader::FromBytes(bytes).SectionNames(fresh.data(), size));
+    EXPECT_EQ(again, fresh);
+  }
+  std::wstring all(40, L'#');
+  EXPECT_EQ(asked.SectionNames(all.data(), 40), 17u);
+  EXPECT_EQ(all.substr(0, 18), std::wstring(L"alpha\0beta\0gamma\0\0", 18));
+}
