@@ -267,7 +267,7 @@ void IniReader::Parse(std::wstring_view text) {
   const wchar_t* const end = text.data() + text.size();
   for (std::uint32_t number = 1; at != end; ++number) {
     bool plain = true;
-    const std::wstring_view raw(at, LineLength({at, end}, plain));
+    const std::wstring_view raw(at, LineLength({at, static_cast<std::size_t>(end - at)}, plain));
     at += raw.size();
     if (at != end && *at++ == L'\r' && at != end && *at == L'\n') ++at;
 
