@@ -189,6 +189,7 @@ std::size_t LineLength(std::wstring_view text, bool& plain) {
   plain = true;
   std::size_t length = 0;
   for (; length < text.size(); ++length) {
+    // NOLINTNEXTLINE(bugprone-signed-char-misuse,cert-str34-c): UTF-16 units are never negative
     const auto c = static_cast<std::uint32_t>(text[length]);
     if (c - 0x20u < 0x60u) continue;
     if (c == L'\r' || c == L'\n') break;
@@ -309,8 +310,12 @@ void IniReader::Parse(std::wstring_view text) {
 IniReader::Slots IniReader::ZeroedSlots(std::size_t size) {
   Slots table;
   if (size == 0) return table;
+  // calloc rather than a container, which would write every slot: the system
+  // hands large blocks over zeroed and untouched. The shared pointer owns it.
+  // NOLINTNEXTLINE(cppcoreguidelines-no-malloc,cppcoreguidelines-owning-memory): see above
   auto* slots = static_cast<std::uint32_t*>(std::calloc(size, sizeof(std::uint32_t)));
   if (slots == nullptr) throw std::bad_alloc();
+  // NOLINTNEXTLINE(cppcoreguidelines-no-malloc,cppcoreguidelines-owning-memory): its owner
   table.slots = std::shared_ptr<std::uint32_t[]>(slots, [](std::uint32_t* p) { std::free(p); });
   table.size = size;
   return table;
