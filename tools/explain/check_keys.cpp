@@ -249,10 +249,7 @@ void CheckKeys(Checker& checker, const IniSection& section,
                const std::vector<const CasePlan*>& readers) {
   const std::vector<std::wstring>& keys = checker.keysRead();
   for (const IniKey& key : checker.ini().Keys(section)) {
-    const auto known = std::find_if(keys.begin(), keys.end(), [&](const std::wstring& k) {
-      return IniReader::SameName(k, checker.Name(key));
-    });
-    if (known == keys.end()) {
+    if (!checker.IsKeyRead(checker.Name(key))) {
       UnknownKey(checker, section, key);
       continue;
     }

@@ -88,7 +88,9 @@ void CheckSectionList(Checker& checker) {
   const std::vector<IniSection>& sections = ini.sections();
   std::size_t at = 0;
   std::size_t cut = 0;  // the first section past the list
-  for (; cut < sections.size(); ++cut) {
+  // Once the list is used up, no named section is in it: those without a
+  // name that follow are no version section, and are not walked.
+  for (; cut < sections.size() && names[at] != L'\0'; ++cut) {
     const std::wstring_view name = checker.Name(sections[cut]);
     if (name.empty()) continue;
     const std::wstring_view listed(&names[at]);

@@ -35,6 +35,9 @@ Checker::Checker(const IniReader& ini, const std::optional<std::filesystem::path
     : ini_(ini), folder_(folder) {
   // Every case reads the same keys, in the launcher's order.
   if (!plans.empty()) keysRead_ = plans.front().keysRead;
+  for (const std::wstring& key : keysRead_) {
+    keyReadLengths_ |= key.size() < 64 ? std::uint64_t{1} << key.size() : 0;
+  }
   for (const CasePlan& plan : plans) {
     for (const std::wstring& line : plan.phase) {
       if (!line.starts_with(kCheckLinePrefix)) continue;
@@ -84,14 +87,6 @@ void Checker::Add(std::uint32_t line, Code code, std::wstring about, std::wstrin
   ++found_;
   ++tallies_[static_cast<std::size_t>(code)].kept;
   warnings_.push_back(Warning{line == 0 ? 1 : line, code, std::move(about), std::move(message)});
-}
-
-bool Checker::Full(Code code, std::uint32_t line) {
-  Tally& tally = tallies_[static_cast<std::size_t>(code)];
-  if (tally.kept < kWarningsPerCode) return false;
-  ++found_;
-  if (tally.leftOut++ == 0) tally.firstLeftOut = line;
-  return true;
 }
 
 void Checker::AddLeftOut() {

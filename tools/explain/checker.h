@@ -8,6 +8,7 @@
 //   check_setup_file.cpp  the setup program
 // A new warning is an entry in catalogue.h and a few lines in one of them.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -46,7 +47,13 @@ class Checker {
   // True, and the warning counted as left out, when the code has no room left:
   // checks that run once a line ask first, so that a file of a million bad
   // lines does not build a million messages.
-  bool Full(Code code, std::uint32_t line);
+  bool Full(Code code, std::uint32_t line) {
+    Tally& tally = tallies_[static_cast<std::size_t>(code)];
+    if (tally.kept < kWarningsPerCode) return false;
+    ++found_;
+    if (tally.leftOut++ == 0) tally.firstLeftOut = line;
+    return true;
+  }
 
   const IniReader& ini() const { return ini_; }
   std::wstring_view Name(const IniSection& section) const { return ini_.Name(section); }
@@ -60,6 +67,13 @@ class Checker {
   // The section read when no version section applies.
   const std::wstring& fallback() const { return fallback_; }
   const std::vector<std::wstring>& keysRead() const { return keysRead_; }
+  bool IsKeyRead(std::wstring_view name) const {
+    // A section may hold a hundred thousand keys: most differ from every key
+    // read in length alone.
+    if (name.size() < 64 && (keyReadLengths_ >> name.size() & 1) == 0) return false;
+    return std::any_of(keysRead_.begin(), keysRead_.end(),
+                       [&](const std::wstring& read) { return IniReader::SameName(read, name); });
+  }
   // The cases that read their settings from this section (none for a repeat).
   const std::vector<const CasePlan*>& Readers(const IniSection& section) const;
   const std::vector<const CasePlan*>& Readers(const std::wstring& name) const;
@@ -92,6 +106,7 @@ class Checker {
   std::vector<const IniSection*> sectionsRead_;
   std::wstring fallback_;
   std::vector<std::wstring> keysRead_;
+  std::uint64_t keyReadLengths_ = 0;  // bit n: a key read is n characters long (n < 64)
   struct Tally {
     std::size_t kept = 0;
     std::size_t leftOut = 0;
