@@ -148,7 +148,7 @@ void Prefetch(const void* address) {
 #endif
 }
 
-// Enters every item, in order, in a table at least twice as large, and marks
+// Enters every item, in order, in a table of TableSize(items), and marks
 // those whose name an earlier item of their group has. `groupOf` gives each
 // item's group, item after item. The items go in a few at a time, their slots
 // asked for before any is filled: a table for a hundred thousand names
@@ -206,10 +206,11 @@ std::uint32_t PlaceOf(std::wstring_view part, std::wstring_view text) {
 // Line numbers keep 31 bits, and no file has more lines than bytes.
 constexpr std::uint64_t kTooLarge = std::uint64_t{1} << 31;
 
-// The size of a table for `count` items: a power of two, at least twice as
-// many, so that a search meets few taken slots.
+// The size of a table for `count` items: a power of two, at least one and a
+// half times as many, so that a search meets few taken slots (a third of the
+// table at most stays empty) and the table is not twice the size it needs.
 std::size_t TableSize(std::size_t count) {
-  return count == 0 ? 0 : std::bit_ceil(count * 2);
+  return count == 0 ? 0 : std::bit_ceil(std::max(count + count / 2, count + 1));
 }
 
 std::uint32_t CopyCut(std::wstring_view text, wchar_t* buffer, std::uint32_t size) {

@@ -153,7 +153,7 @@ class IniReader {
   // The first section of each name, and the first key of each name in each
   // section, letter case aside, found by a hash of the folded name (and, for
   // a key, its section): open-addressed tables of indices plus one (0 is an
-  // empty slot), each a power of two at least twice as large as what it
+  // empty slot), each a power of two at least half as large again as what it
   // holds. No folded copy of a name is made, and a name is found in one step
   // however many sections or keys the file holds. Their memory comes zeroed
   // from the system, so that only the pages a name lands on are touched: a
