@@ -67,10 +67,7 @@ void CheckNumber(Checker& checker, const std::wstring& about, const IniKey& key,
   while (at < value.size() && value[at] >= L'0' && value[at] <= L'9') ++at;
   const std::wstring number = value.substr(digits, at - digits);
   const std::wstring rest = value.substr(at);
-  const std::wstring prefix = Shown(checker.Name(key)) + L"=" + Shown(value) + L" ";
-  const auto add = [&](const std::wstring& text) {
-    checker.Add(key.line, Code::kValueNumber, about, prefix + text);
-  };
+  const KeyWarnings add(checker, Code::kValueNumber, key, about, value);
 
   if (number.empty()) {
     add(L"has no digits where the number should start, so it stores 0; write the number in "
@@ -135,10 +132,7 @@ std::wstring WhatHappens(const std::vector<const CasePlan*>& plans) {
 void CheckKeyPath(Checker& checker, const std::wstring& about, const IniKey& key,
                   const std::wstring& path, std::uint32_t architecture,
                   const std::vector<const CasePlan*>& readers) {
-  const std::wstring prefix = Shown(checker.Name(key)) + L"=" + Shown(path) + L" ";
-  const auto add = [&](const std::wstring& text) {
-    checker.Add(key.line, Code::kKeyPath, about, prefix + text);
-  };
+  const KeyWarnings add(checker, Code::kKeyPath, key, about, path);
   if (path.empty()) {
     add(L"is empty: nothing is written; give the key path below HKEY_LOCAL_MACHINE, such as "
         L"SOFTWARE\\Vendor\\Product");
@@ -236,7 +230,7 @@ void CheckValue(Checker& checker, const IniSection& section, const IniKey& key,
       CheckKeyPath(checker, about, key, value, role->architecture, readers);
       break;
     case Role::kProgram:
-      CheckSetupFile(checker, section, key, value);
+      CheckSetupFile(checker, about, key, value);
       break;
     case Role::kName:
       break;

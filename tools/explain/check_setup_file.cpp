@@ -5,13 +5,9 @@
 #include "tools/explain/checker.h"
 #include "tools/explain/wording.h"
 
-void CheckSetupFile(Checker& checker, const IniSection& section, const IniKey& key,
+void CheckSetupFile(Checker& checker, const std::wstring& about, const IniKey& key,
                     const std::wstring& file) {
-  const std::wstring prefix = Shown(checker.Name(key)) + L"=" + Shown(file) + L" ";
-  const auto add = [&](const std::wstring& text) {
-    checker.Add(key.line, Code::kSetupFile,
-                Bracketed(checker.Name(section)) + L" " + Shown(checker.Name(key)), prefix + text);
-  };
+  const KeyWarnings add(checker, Code::kSetupFile, key, about, file);
   if (file.empty()) {
     add(L"is empty: nothing is started and the exit code is 1603; name the setup program");
     return;

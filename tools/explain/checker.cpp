@@ -139,3 +139,15 @@ std::vector<const CasePlan*> Checker::ForArchitecture(const std::vector<const Ca
   }
   return chosen;
 }
+
+KeyWarnings::KeyWarnings(Checker& checker, Code code, const IniKey& key, const std::wstring& about,
+                         std::wstring_view value)
+    : checker_(checker),
+      code_(code),
+      line_(key.line),
+      about_(about),
+      prefix_(Shown(checker.Name(key)) + L"=" + Shown(value) + L" ") {}
+
+void KeyWarnings::operator()(const std::wstring& text) const {
+  checker_.Add(line_, code_, about_, prefix_ + text);
+}

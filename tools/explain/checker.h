@@ -117,6 +117,22 @@ class Checker {
   std::size_t found_ = 0;
 };
 
+// Warnings of one code about one key line, each message after the line as its
+// author wrote it ("name=value "), the finding known by `about`.
+class KeyWarnings {
+ public:
+  KeyWarnings(Checker& checker, Code code, const IniKey& key, const std::wstring& about,
+              std::wstring_view value);
+  void operator()(const std::wstring& text) const;
+
+ private:
+  Checker& checker_;
+  Code code_;
+  std::uint32_t line_;
+  const std::wstring& about_;
+  std::wstring prefix_;
+};
+
 // The checks, each over what its file looks at.
 void CheckEncoding(Checker& checker);
 void CheckLinesBeforeSection(Checker& checker);
@@ -124,5 +140,5 @@ void CheckSectionList(Checker& checker);
 void CheckSections(Checker& checker);
 void CheckKeys(Checker& checker, const IniSection& section,
                const std::vector<const CasePlan*>& readers);
-void CheckSetupFile(Checker& checker, const IniSection& section, const IniKey& key,
+void CheckSetupFile(Checker& checker, const std::wstring& about, const IniKey& key,
                     const std::wstring& file);
