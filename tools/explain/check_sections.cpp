@@ -19,16 +19,6 @@ void NoFallback(Checker& checker) {
                   fallback + L" section with all seven keys");
 }
 
-// The first letter or digit of a name, lowered, or NUL when it has none: a
-// gist starts with it.
-wchar_t LeadOf(std::wstring_view name) {
-  for (wchar_t c : name) {
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    if ((c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9')) return c;
-  }
-  return L'\0';
-}
-
 // The leads a near miss of a version section can have: those of the version
 // sections' gists, and "w" (of "win" and "windows"). A name that starts
 // otherwise is no near miss, which spares a file of many sections most of the
@@ -57,7 +47,7 @@ void Unread(Checker& checker, const IniSection& section, const Leads& nearLeads,
   const auto& past = checker.pastList;
   if (!past.empty() && std::find(past.begin(), past.end(), &section) != past.end()) return;
   const std::vector<std::wstring>& candidates = checker.candidates();
-  const bool near = nearLeads[static_cast<std::size_t>(LeadOf(checker.Name(section)))];
+  const bool near = nearLeads[static_cast<std::size_t>(GistLead(checker.Name(section)))];
   if (near) {
     GistInto(checker.Name(section), gist);
   } else {

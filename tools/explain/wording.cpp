@@ -14,16 +14,32 @@ std::wstring Lower(std::wstring_view text) {
   return lower;
 }
 
+namespace {
+
+// A letter or digit as a gist keeps it, lowered; NUL for any other character.
+wchar_t GistLetter(wchar_t c) {
+  if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  return (c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9') ? c : L'\0';
+}
+
+}  // namespace
+
 void GistInto(std::wstring_view name, std::wstring& gist) {
   // Written in place: this runs once for every section of the file.
   gist.resize(name.size());
   std::size_t kept = 0;
-  for (wchar_t c : name) {
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    if ((c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9')) gist[kept++] = c;
+  for (const wchar_t c : name) {
+    if (const wchar_t letter = GistLetter(c)) gist[kept++] = letter;
   }
   gist.resize(kept);
   if (gist.starts_with(L"windows")) gist.replace(0, 7, L"win");
+}
+
+wchar_t GistLead(std::wstring_view name) {
+  for (const wchar_t c : name) {
+    if (const wchar_t letter = GistLetter(c)) return letter;
+  }
+  return L'\0';
 }
 
 std::wstring Gist(std::wstring_view name) {

@@ -17,6 +17,10 @@ std::wstring Lower(std::wstring_view text);
 // kept from call to call.
 void GistInto(std::wstring_view name, std::wstring& gist);
 std::wstring Gist(std::wstring_view name);
+// The first character of the name's gist, NUL when the gist is empty: the
+// name's first letter or digit, lowered ("windows" shortened to "win" keeps
+// its "w"). Found without building the gist.
+wchar_t GistLead(std::wstring_view name);
 // Edits (insert, delete, change, swap of neighbours) from one text to the
 // other, letter case aside; texts far apart in length count as far apart.
 std::size_t EditDistance(std::wstring_view a, std::wstring_view b);
