@@ -334,10 +334,9 @@ void IniReader::Index() {
   Group group{0, std::numeric_limits<std::uint32_t>::max()};
   std::size_t next = 0;  // the first section after the key
   EnterAll(keySlots_.all(), std::span(keys_), text_->data(), [&, key = std::uint32_t{0}]() mutable {
-    if (next < sections_.size() && sections_[next].line < keys_[key].line) {
-      while (next < sections_.size() && sections_[next].line < keys_[key].line) ++next;
-      group.first = key;
-    }
+    const std::size_t before = next;
+    while (next < sections_.size() && sections_[next].line < keys_[key].line) ++next;
+    if (next != before) group.first = key;  // the key opens a section's keys
     ++key;
     return group;
   });

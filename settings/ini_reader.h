@@ -80,10 +80,11 @@ class IniReader {
  public:
   // A file that does not exist (or a directory in its place).
   static IniReader Missing();
-  // The bytes of an existing file.
+  // The bytes of an existing file; 2 GiB or more count as missing, as no INI
+  // file is that large (places and line numbers are kept in 32 bits).
   static IniReader FromBytes(std::string_view bytes);
   // Reads the file now; a file that cannot be read counts as missing, and so
-  // does one of 4 GiB or more, which no INI file is.
+  // does one of 2 GiB or more.
   static IniReader FromFile(const std::filesystem::path& path);
 
   bool exists() const { return exists_; }
