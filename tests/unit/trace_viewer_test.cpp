@@ -2,13 +2,13 @@
 // table, the lines it adds for what the trace leaves unsaid, its options, and which breakpoints
 // are the loader's.
 
-#include "tools/trace_log.h"
+#include "tools/trace/log_record.h"
 
 #include <gtest/gtest.h>
 
-#include "tools/trace_breakpoint.h"
-#include "tools/trace_options.h"
-#include "tools/trace_rules.h"
+#include "tools/trace/breakpoint.h"
+#include "tools/trace/options.h"
+#include "tools/trace/rules.h"
 
 TEST(TraceLog, WritesEachFormOneRecordALine) {
   constexpr auto kTraceLog = LogFormat::kTraceLog, kText = LogFormat::kText;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tools/trace_log.h"
+#include "tools/trace/log_record.h"
 
 struct TraceOptions {
   enum class Action { kRun, kHelp, kVersion, kUsageError };

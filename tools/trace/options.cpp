@@ -1,4 +1,4 @@
-#include "tools/trace_options.h"
+#include "tools/trace/options.h"
 
 #include <utility>
 

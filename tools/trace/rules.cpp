@@ -1,4 +1,4 @@
-#include "tools/trace_rules.h"
+#include "tools/trace/rules.h"
 
 #include <cstdio>
 

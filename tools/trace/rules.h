@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/trace_log.h"
+#include "tools/trace/log_record.h"
 
 // A warning for a step that failed while the run went on (a missing INI file,
 // each failure line of the version probe, no registry target), an error for an

@@ -1,4 +1,4 @@
-#include "tools/trace_log.h"
+#include "tools/trace/log_record.h"
 
 #include <cstdio>
 

@@ -1,0 +1,117 @@
+#include "tools/trace/debug_loop_win32.h"
+
+#include <string>
+
+#include "tools/trace/breakpoint.h"
+
+namespace {
+
+// Longest debug string copied out of the program; a longer one is cut.
+constexpr DWORD kMaxDebugStringBytes = 1 << 16;
+
+// Copies one debug string out of the debugged program. The string arrives as
+// UTF-16 or, as Wine and older Windows deliver it, in the ANSI code page.
+std::wstring ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info) {
+  const DWORD charSize = info.fUnicode ? sizeof(wchar_t) : 1;
+  DWORD bytes = static_cast<DWORD>(info.nDebugStringLength) * charSize;
+  if (bytes > kMaxDebugStringBytes) bytes = kMaxDebugStringBytes;
+  std::string raw(bytes, '\0');
+  SIZE_T read = 0;
+  if (bytes == 0 || !ReadProcessMemory(process, info.lpDebugStringData, raw.data(), bytes, &read)) {
+    return {};
+  }
+  raw.resize(read);
+
+  std::wstring text;
+  if (info.fUnicode) {
+    text.assign(reinterpret_cast<const wchar_t*>(raw.data()), raw.size() / sizeof(wchar_t));
+  } else if (!raw.empty()) {
+    const int chars =
+        MultiByteToWideChar(CP_ACP, 0, raw.data(), static_cast<int>(raw.size()), nullptr, 0);
+    if (chars > 0) {
+      text.resize(static_cast<std::size_t>(chars));
+      MultiByteToWideChar(CP_ACP, 0, raw.data(), static_cast<int>(raw.size()), text.data(), chars);
+    }
+  }
+  // The terminator and any line end belong to the string, not to the line.
+  const std::size_t end = text.find(L'\0');
+  if (end != std::wstring::npos) text.resize(end);
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
+  return text;
+}
+
+// The full path of a loaded DLL, from the file handle the debug event carries.
+std::wstring DllPath(HANDLE file) {
+  wchar_t path[MAX_PATH * 4] = {};
+  const DWORD length =
+      GetFinalPathNameByHandleW(file, path, MAX_PATH * 4, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (length == 0 || length >= MAX_PATH * 4) return L"?";
+  std::wstring text(path, length);
+  // The \\?\ form names the same file as the plain one.
+  if (text.rfind(L"\\\\?\\", 0) == 0) text.erase(0, 4);
+  return text;
+}
+
+using WaitForDebugEventFn = BOOL(WINAPI*)(DEBUG_EVENT*, DWORD);
+
+// WaitForDebugEventEx (Windows 10 and later) hands over what the program sent
+// with OutputDebugStringW as UTF-16; WaitForDebugEvent only in the ANSI code
+// page, which loses every character outside it.
+WaitForDebugEventFn DebugEventWaiter() {
+  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  const FARPROC proc = kernel != nullptr ? GetProcAddress(kernel, "WaitForDebugEventEx") : nullptr;
+  return proc != nullptr ? reinterpret_cast<WaitForDebugEventFn>(reinterpret_cast<void*>(proc))
+                         : &WaitForDebugEvent;
+}
+
+}  // namespace
+
+DWORD DebugUntilExit(const Sinks& sinks) {
+  const WaitForDebugEventFn waitForDebugEvent = DebugEventWaiter();
+  HANDLE process = nullptr;
+  InitialBreakpoints initialBreakpoints;
+  UnsaidLines unsaid;
+  for (;;) {
+    DEBUG_EVENT event{};
+    if (!waitForDebugEvent(&event, INFINITE)) {
+      const DWORD error = GetLastError();
+      Report(sinks.log, {Severity::kError, L"WaitForDebugEvent failed: " + SystemErrorText(error)});
+      return kStartFailedExitCode;
+    }
+    DWORD status = DBG_CONTINUE;
+    switch (event.dwDebugEventCode) {
+      case CREATE_PROCESS_DEBUG_EVENT:
+        // The process and thread handles are the system's: it closes them
+        // after the exit event. The file handle is ours.
+        process = event.u.CreateProcessInfo.hProcess;
+        CloseIfValid(event.u.CreateProcessInfo.hFile);
+        break;
+      case LOAD_DLL_DEBUG_EVENT:
+        if (sinks.dllLog != INVALID_HANDLE_VALUE)
+          static_cast<void>(WriteBytes(sinks.dllLog, Utf8(DllPath(event.u.LoadDll.hFile) + L"\n")));
+        CloseIfValid(event.u.LoadDll.hFile);
+        break;
+      case OUTPUT_DEBUG_STRING_EVENT: {
+        const std::wstring line = ReadDebugString(process, event.u.DebugString);
+        for (const ViewerLine& added : unsaid.Before(line)) AddToTrace(sinks, added);
+        sinks.out.WriteLine(line);
+        sinks.log.Write(SeverityOfTraceLine(line), LogSource::kProgram, event.dwProcessId,
+                        event.dwThreadId, line);
+        break;
+      }
+      case EXCEPTION_DEBUG_EVENT:
+        if (!initialBreakpoints.IsLoaders(event.u.Exception.ExceptionRecord.ExceptionCode))
+          status = DBG_EXCEPTION_NOT_HANDLED;
+        break;
+      case EXIT_PROCESS_DEBUG_EVENT: {
+        const DWORD exitCode = event.u.ExitProcess.dwExitCode;
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, DBG_CONTINUE);
+        for (const ViewerLine& added : unsaid.AtEnd()) AddToTrace(sinks, added);
+        return exitCode;
+      }
+      default:
+        break;
+    }
+    ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
+  }
+}

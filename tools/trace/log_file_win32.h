@@ -1,0 +1,56 @@
+#pragma once
+
+// The viewer's log file (--log) and where each of its lines goes.
+
+#include <windows.h>
+
+#include <string>
+
+#include "tools/common/output_win32.h"
+#include "tools/trace/log_record.h"
+#include "tools/trace/rules.h"
+
+// The moment a line arrived, in UTC and in local time.
+LogMoment Now();
+
+// One of the viewer's own lines about itself, on standard error.
+void WriteError(const std::wstring& text);
+
+// The log file of --log, appended to. One that cannot be opened or written is
+// reported once on standard error and otherwise passed over: the run matters
+// more than its record.
+class LogFile {
+ public:
+  LogFile() = default;
+  LogFile(const LogFile&) = delete;
+  LogFile& operator=(const LogFile&) = delete;
+  ~LogFile() { Close(); }
+
+  [[nodiscard]] bool Open(const std::wstring& path, LogFormat format);
+  void Write(Severity severity, LogSource source, DWORD processId, DWORD threadId,
+             const std::wstring& text);
+
+ private:
+  void Write(const std::string& bytes);
+  void Close();
+
+  std::wstring path_;
+  LogFormat format_ = LogFormat::kTraceLog;
+  HANDLE file_ = INVALID_HANDLE_VALUE;
+};
+
+// Where each line of the run goes.
+struct Sinks {
+  Output& out;
+  LogFile& log;
+  HANDLE dllLog;
+};
+
+// The viewer's own line in the log.
+void LogOwn(LogFile& log, const ViewerLine& line);
+
+// The viewer's own line about itself or the run's end, on standard error and in the log.
+void Report(LogFile& log, const ViewerLine& line);
+
+// A line the viewer adds to the trace, on standard output (marked as its own) and in the log.
+void AddToTrace(const Sinks& sinks, const ViewerLine& line);
