@@ -24,4 +24,10 @@ struct SetupSettings {
   wchar_t m_szReg64KeyPath[kSettingChars] = {};
   wchar_t m_szReg64KeyName[kSettingChars] = {};
   wchar_t m_szReg64KeyValue[kSettingChars] = {};
+  // Whether the section named a setup program whole: false when there is no
+  // INI file, no SetupFile key in the section, or a value too long for its
+  // field. Nothing is then started, since "Unknow" or a cut name would be
+  // looked for in the folder, on the PATH and in App Paths, and could start
+  // a program the INI file never named.
+  bool m_bSetupFileNamed = false;
 };

@@ -41,9 +41,11 @@ std::uint32_t RunSetupCmd(const SetupSettings& settings, ShellApi& api, TraceSin
   record.nShow = kSwShow;
 
   // Opening a folder starts a file browser, not a setup program, and one that
-  // may never end; an empty name names nothing. Neither is started.
+  // may never end; an empty name names nothing. Neither is started, nor is a
+  // name the INI file did not give whole (see SetupSettings).
   ProcessHandle process = nullptr;
-  const bool started = file[0] != L'\0' && !api.IsFolder(file) && api.Execute(record, &process);
+  const bool started = settings.m_bSetupFileNamed && file[0] != L'\0' && !api.IsFolder(file) &&
+                       api.Execute(record, &process);
   TraceFormatted(trace, kTraceSetupCmd, args);
   if (!started) return kLaunchFailedExitCode;
 

@@ -15,13 +15,15 @@ constexpr wchar_t kSectionDefault[] = L"Default";
 // _waccess_s reports a missing file with ENOENT.
 constexpr int kErrnoNoEntry = 2;
 
+constexpr wchar_t kKeySetupFile[] = L"SetupFile";
+
 struct KeyField {
   const wchar_t* key;
   wchar_t (SetupSettings::*field)[kSettingChars];
 };
 
 constexpr KeyField kKeys[] = {
-    {L"SetupFile", &SetupSettings::m_szSetupFile},
+    {kKeySetupFile, &SetupSettings::m_szSetupFile},
     {L"RegPath32KeyPath", &SetupSettings::m_szReg32KeyPath},
     {L"RegPath32KeyName", &SetupSettings::m_szReg32KeyName},
     {L"RegPath32KeyValue", &SetupSettings::m_szReg32KeyValue},
@@ -42,6 +44,18 @@ bool AppendBounded(wchar_t* buffer, std::size_t capacity, const wchar_t* text) {
 void CopyBounded(wchar_t* buffer, std::size_t capacity, const wchar_t* text) {
   buffer[0] = L'\0';
   AppendBounded(buffer, capacity, text);
+}
+
+// Whether the section names a setup program that fits its field whole. Read
+// once more with nothing as the default and room for one character more than
+// the field: no text then means the key is missing (or empty), and a text of
+// the field's full size means the value did not fit and was cut.
+bool NamesSetupFileWhole(ProfileApi& api, const IniLocation& ini, const wchar_t* section) {
+  if (!ini.usable) return false;
+  wchar_t whole[kSettingChars + 1] = {};
+  const std::uint32_t length =
+      api.GetString(section, kKeySetupFile, L"", whole, kSettingChars + 1, ini.path);
+  return length != 0 && length < kSettingChars;
 }
 
 }  // namespace
@@ -127,4 +141,5 @@ void ReadINIKeys(ProfileApi& api, const IniLocation& ini, const wchar_t* section
       CopyBounded(field, kSettingChars, kSettingDefault);
     }
   }
+  settings->m_bSetupFileNamed = NamesSetupFileWhole(api, ini, section);
 }

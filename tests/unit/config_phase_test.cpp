@@ -49,7 +49,7 @@ TEST(LoadINIFile, TracesEveryStageInOrder) {
 // A whole run: the system's error boxes ("There is no disk in the drive") are off for the
 // configuration phase, through the thread's mode where Windows has one and else the process's,
 // keeping what the mode held; the mode is back before the setup program, which inherits it,
-// starts. Without a file or a probe, and the setup program named "Unknow".
+// starts. Without a probe.
 TEST(RunLauncher, SwitchesErrorBoxesOffForTheConfigurationPhaseAlone) {
   const std::tuple<bool, std::uint32_t, std::wstring, std::wstring> rows[] = {
       {true, 0, L"thread 0x8001", L"thread 0x0"},
@@ -62,6 +62,7 @@ TEST(RunLauncher, SwitchesErrorBoxesOffForTheConfigurationPhaseAlone) {
     const auto& [threadModeExists, before, off, back] = row;
     SCOPED_TRACE(&row - rows);
     FakeProfile profile;
+    profile.SetIniText("[Default]\nSetupFile=setup.exe\n");
     FakeOsProbe probe;
     probe.results[0] = HResult(0x80010106);
     FakeRegistry registry;
@@ -78,7 +79,6 @@ TEST(RunLauncher, SwitchesErrorBoxesOffForTheConfigurationPhaseAlone) {
     EXPECT_EQ(Joined(trace.lines),
               off +
                   L"|-----LoadINIFile file start-----|C:\\Setup\\Perinax.ini|"
-                  L"Please check the path of INI file!|"
                   L"Failed to initialize COM library. hres = 0x80010106|OS version 255|"
                   L"-----LoadINIFile file end-----|" +
                   back +

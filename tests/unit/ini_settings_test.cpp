@@ -85,6 +85,36 @@ TEST(ReadINIKeys, ReadsTheSevenKeysOfTheFileInTheCurrentDirectory) {
   }
 }
 
+// Only a SetupFile the section gives whole names a program: not a missing file or key (which read
+// as "Unknow"), and not a value longer than its field, whose cut name could be another program.
+TEST(ReadINIKeys, TellsWhetherTheSectionNamedTheSetupProgramWhole) {
+  const std::tuple<const char*, std::string, std::wstring, bool> rows[] = {
+      {"a program", "SetupFile=setup.exe\n", L"setup.exe", true},
+      {"a program called Unknow", "SetupFile=Unknow\n", L"Unknow", true},
+      {"259 characters", "SetupFile=" + std::string(259, 's') + "\n", std::wstring(259, L's'),
+       true},
+      {"260 characters", "SetupFile=" + std::string(260, 's') + "\n", std::wstring(259, L's'),
+       false},
+      {"no key", "RegPath32KeyName=N\n", L"Unknow", false},
+      {"empty", "SetupFile=\n", L"", false},
+      {"keys in another section only", "[win8]\nSetupFile=setup.exe\n", L"Unknow", false},
+      {"no file", "", L"Unknow", false},
+  };
+  for (const auto& [what, keys, field, named] : rows) {
+    SCOPED_TRACE(what);
+    FakeProfile profile;
+    if (!keys.empty()) profile.SetIniText("[Default]\n" + keys);
+    IniLocation ini;
+    RecordingTrace trace;
+    LocateINIFile(profile, trace, &ini);
+    SetupSettings settings;
+    settings.m_bSetupFileNamed = !named;
+    ReadINIKeys(profile, ini, L"Default", &settings);
+    EXPECT_EQ(settings.m_szSetupFile, field);
+    EXPECT_EQ(settings.m_bSetupFileNamed, named);
+  }
+}
+
 // _waccess_s as the launcher reads it without the C runtime's DLL: only "not found" is ENOENT.
 TEST(AccessErrnoFromWin32Error, GivesEnoentForEveryNotFoundErrorOnly) {
   const std::set<std::uint32_t> notFound = {2, 3, 15, 18, 53, 67, 161, 206};

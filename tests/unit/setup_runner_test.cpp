@@ -26,13 +26,18 @@ TEST(RunSetupCmd, StartsTheSetupProgramWaitsAndReturnsItsExitCode) {
           {L"/q", kNoHandle, 0, 1603, ran + L"GetExitCodeProcess fail", "folder?|start"},
           {L"/q", kFolder, 0, 1603, L"", "folder?"},  // a folder would open a file browser
           {nullptr, kRuns, 0, 1603, L"", ""},         // SetupFile= with nothing after it
+          // Not named whole by the INI file (no file, no key, or a value cut to fit): "Unknow" or
+          // the cut name is never searched for, so nothing is asked of the shell at all.
+          {L"unnamed", kRuns, 0, 1603, L"", ""},
       };
   for (const auto& row : rows) {
     const auto& [args, outcome, code, returned, lines, calls] = row;
     SCOPED_TRACE(&row - rows);
+    const bool unnamed = args != nullptr && std::wcscmp(args, L"unnamed") == 0;
     SetupSettings settings;
-    if (args != nullptr) std::wcscpy(settings.m_szSetupFile, L"C:\\media\\setup.exe");
-    const wchar_t* text = args != nullptr ? args : L"/q";
+    if (args != nullptr) std::wcscpy(settings.m_szSetupFile, unnamed ? L"Unknow" : L"setup.exe");
+    settings.m_bSetupFileNamed = args != nullptr && !unnamed;
+    const wchar_t* text = args != nullptr && !unnamed ? args : L"/q";
     FakeShell shell;
     shell.outcome = outcome;
     shell.exitCode = code;

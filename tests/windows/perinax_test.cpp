@@ -176,3 +176,42 @@ TEST(Perinax, EndsWithTheSetupProgramsExitCodeOrFailsWholeOnTheRealPlatform) {
                L"Failed to create IWbemLocator object. hres = 0x80070005", L"OS version 255", kEnd},
               L"/exitcode=7", 7);
 }
+
+// A SetupFile the INI file did not give whole is never searched for: with a program called
+// Unknow in the folder and on the PATH, no INI file, a section without the key, and a value whose
+// cut first 259 characters name a program that exists all end with 1603 and start nothing.
+TEST(Perinax, StartsNothingTheIniFileDidNotNameWhole) {
+  const wine::PerinaxSetting shown(L"Version", L"win10");  // "10.0" reads as 0x10
+  const wine::TempFolder folder(L"perinax unnamed"), onPath(L"perinax unnamed path");
+  const std::wstring demo = wine::kBuildDir + L"/tools/perinax-demo-setup.exe";
+  for (const std::wstring& dir : {folder.path, onPath.path}) {
+    for (const wchar_t* name : {L"\\Unknow.exe", L"\\Unknow", L"\\Unknow.com"})
+      CopyFileW(demo.c_str(), wine::Long(dir + name).c_str(), FALSE);
+  }
+  const std::wstring cut = folder / std::wstring(259 - folder.path.size() - 5, L'c') + L".exe";
+  ASSERT_EQ(cut.size(), 259u);
+  CopyFileW(demo.c_str(), wine::Long(cut).c_str(), FALSE);
+  wchar_t path[32767] = {};
+  GetEnvironmentVariableW(L"PATH", path, 32767);
+  SetEnvironmentVariableW(L"PATH", (onPath.path + L";" + path).c_str());
+
+  const std::string targets = "RegPath32KeyPath=\r\nRegPath64KeyPath=\r\n";
+  const std::optional<std::string> rows[] = {
+      std::nullopt,
+      "[Default]\r\n" + targets,
+      "[Default]\r\nSetupFile=" + wine::Narrow(cut) + std::string(25, 'x') + "\r\n" + targets,
+  };
+  for (const auto& file : rows) {
+    SCOPED_TRACE(file.value_or("no Perinax.ini").substr(0, 40));
+    DeleteFileW(wine::Long(folder / L"Perinax.ini").c_str());
+    if (file) wine::WriteBytes(folder / L"Perinax.ini", *file);
+    std::vector<std::wstring> trace = {kStart, folder / L"Perinax.ini"};
+    if (!file) trace.push_back(L"Please check the path of INI file!");
+    trace.insert(trace.end(),
+                 {L"OS version " + std::to_wstring(wine::kWin64Prefix ? 0x10000009 : 0x10000000),
+                  L"No registry target in the INI file", kEnd});
+    RunAndCheck(folder.path, trace, L"/exitcode=0", kFailed);
+    EXPECT_FALSE(wine::ReadBytes(onPath / L"setup-received.txt"));
+  }
+  SetEnvironmentVariableW(L"PATH", path);
+}
