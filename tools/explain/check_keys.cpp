@@ -44,7 +44,7 @@ void MissingKey(Checker& checker, const IniSection& section, const std::wstring&
   if (role == nullptr) {
     effect = L"it reads as \"Unknow\"";
   } else if (role->role == Role::kProgram) {
-    effect = L"the shell is asked to start \"Unknow\", which fails: exit code 1603";
+    effect = L"nothing is started: exit code 1603";
   } else if (role->role == Role::kValue) {
     effect = L"the value text reads as \"Unknow\", which stores 0";
   } else {
@@ -192,6 +192,11 @@ std::wstring ValueRead(const IniReader& ini, const IniSection& section, const In
   return buffer;
 }
 
+bool IsProgramKey(std::wstring_view name) {
+  const KeyRole* role = RoleOf(name);
+  return role != nullptr && role->role == Role::kProgram;
+}
+
 void CheckValue(Checker& checker, const IniSection& section, const IniKey& key,
                 const std::vector<const CasePlan*>& readers) {
   const std::wstring about = About(checker, section, checker.Name(key));
@@ -203,6 +208,12 @@ void CheckValue(Checker& checker, const IniSection& section, const IniKey& key,
                     L" characters; Windows keeps a value's length in 16 bits, so it reads only " +
                     std::to_wstring(std::min<std::size_t>(length, kSettingChars - 1)) +
                     L" of them; shorten it");
+  } else if (length > kSettingChars - 1 && IsProgramKey(checker.Name(key))) {
+    // A cut name could name another program, so Perinax starts none.
+    checker.Add(key.line, Code::kLongValue, about,
+                Shown(checker.Name(key)) + L" holds " + std::to_wstring(length) +
+                    L" characters, more than the " + std::to_wstring(kSettingChars - 1) +
+                    L" Perinax holds: nothing is started and the exit code is 1603; shorten it");
   } else if (length > kSettingChars - 1) {
     checker.Add(key.line, Code::kLongValue, about,
                 Shown(checker.Name(key)) + L" holds " + std::to_wstring(length) +

@@ -69,10 +69,13 @@ std::wstring RegistryCell(const CasePlan& plan) {
 std::wstring SetupCell(const CasePlan& plan) {
   const wchar_t* file = plan.settings.m_szSetupFile;
   if (!plan.started) {
-    return file[0] == L'\0' ? L"nothing (SetupFile is empty): 1603"
-                            : L"nothing (SetupFile names a folder): 1603";
+    if (file[0] == L'\0') return L"nothing (SetupFile is empty): 1603";
+    if (!plan.settings.m_bSetupFileNamed) {
+      return IsMissingSetting(file) ? L"nothing (no SetupFile): 1603"
+                                    : L"nothing (SetupFile is too long): 1603";
+    }
+    return L"nothing (SetupFile names a folder): 1603";
   }
-  if (IsMissingSetting(file)) return L"Unknow (no SetupFile): start fails, 1603";
   const std::wstring shown = Printable(*plan.started, kCellChars);
   return plan.startedFound == false ? shown + L" (not beside the INI file)" : shown;
 }

@@ -67,7 +67,11 @@ std::uint32_t PlanningProfile::GetString(const wchar_t* section, const wchar_t* 
                                          const wchar_t* defaultText, wchar_t* buffer,
                                          std::uint32_t size, const wchar_t*) {
   sectionRead_ = section;
-  keysRead_.emplace_back(key);
+  // SetupFile is read twice (the second time to learn whether it fits whole);
+  // it counts as one key read.
+  if (std::find(keysRead_.begin(), keysRead_.end(), key) == keysRead_.end()) {
+    keysRead_.emplace_back(key);
+  }
   return ini_.GetString(section, key, defaultText, buffer, size);
 }
 
