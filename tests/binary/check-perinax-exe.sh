@@ -2,7 +2,8 @@
 # Checks the built Perinax.exe without running it:
 #   check-perinax-exe.sh PERINAX_EXE OBJDUMP WINDRES VERSION
 # a 32-bit x86 GUI program with ASLR and DEP, no time stamp, a version
-# resource of VERSION (1.0.0.2) and an asInvoker manifest. Its imports and load
+# resource of VERSION (1.0.0.2) with its company and copyright, an asInvoker
+# manifest, and at most 16 KiB. Its imports and load
 # configuration are checked by check-dll-fence.sh.
 set -euo pipefail
 exe=$1
@@ -31,6 +32,11 @@ has() { grep -Eq -- "$1" <<<"$2"; }
 check "PE32 for i386" has 'file format pei-i386' "$headers"
 check "PE32 optional header (magic 010b)" has '^Magic[[:space:]]+010b' "$headers"
 check "Windows GUI subsystem" has '^Subsystem[[:space:]]+00000002' "$headers"
+# Small enough to ship beside any setup program and to read whole in a review:
+# the image, without the signature a signed copy carries after it.
+read -r signature < <(awk '/^Entry 4 / {print $4}' <<<"$headers")
+size=$(($(stat -c %s "$exe") - 16#${signature:-0}))
+check "an image of at most 16 KiB ($size bytes)" test "$size" -le 16384
 check "no time stamp" has '^Time/Date[[:space:]]+Thu Jan  1 00:00:00 1970' "$headers"
 
 flags=$(awk '/^DllCharacteristics/ {print $2}' <<<"$headers")
@@ -44,7 +50,9 @@ check "FileVersion text" has "VALUE \"FileVersion\", \"$version_re\"" "$resource
 check "ProductVersion text" has "VALUE \"ProductVersion\", \"$version_re\"" "$resources"
 check "OriginalFilename" has 'VALUE "OriginalFilename", "Perinax\.exe"' "$resources"
 check "InternalName" has 'VALUE "InternalName", "Perinax"' "$resources"
-check "FileDescription" has 'VALUE "FileDescription", "[^"]+"' "$resources"
+check "FileDescription" has 'VALUE "FileDescription", "Perinax setup launcher"' "$resources"
+check "CompanyName" has 'VALUE "CompanyName", "The Perinax authors"' "$resources"
+check "LegalCopyright" has 'VALUE "LegalCopyright", "Copyright \(c\) [0-9]{4} The Perinax authors"' "$resources"
 check "ProductName" has 'VALUE "ProductName", "Perinax"' "$resources"
 # The manifest, checked as the tools' are.
 "$(dirname "$0")/check-manifest.sh" "$exe" "$windres" "$version" Perinax || failures=$((failures + $?))

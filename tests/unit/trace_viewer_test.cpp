@@ -2,11 +2,10 @@
 // table, the lines it adds for what the trace leaves unsaid, its options, and which breakpoints
 // are the loader's.
 
-#include "tools/trace/log_record.h"
-
 #include <gtest/gtest.h>
 
 #include "tools/trace/breakpoint.h"
+#include "tools/trace/log_record.h"
 #include "tools/trace/options.h"
 #include "tools/trace/rules.h"
 
