@@ -7,10 +7,21 @@
 #include "common/trace.h"
 #include "registry/registry_api.h"
 
+// The folder of the 32-bit registry view in the 64-bit one; a 32-bit process
+// reaches it by the path without this part.
+inline constexpr wchar_t kWow6432Node[] = L"Wow6432Node\\";
+
 // KEY_READ | KEY_WRITE, the access for every open and create.
 inline constexpr std::uint32_t kRegAccessReadWrite = 0x2001F;
 // KEY_WOW64_64KEY: the 64-bit registry view for a 32-bit process under WOW64.
 inline constexpr std::uint32_t kRegView64Key = 0x100;
+
+// The registry view the value was written through: 64 when the x64 target
+// switched to the 64-bit view, else 32 (the 32-bit process's own view, which
+// is also the only one on 32-bit Windows).
+constexpr int RegistryViewOf(const RegistryViewState& view) {
+  return (view.m_dwRegViewFlag & kRegView64Key) != 0 ? 64 : 32;
+}
 
 // Writes the DWORD of the target that matches the architecture byte of osCode:
 // 0 the 32-bit target, 9 the x64 target, anything else nothing.

@@ -4,33 +4,12 @@
 
 #include "common/text.h"
 #include "common/trace_texts.h"
+#include "settings/ini_schema.h"
 
 namespace {
 
-constexpr wchar_t kSectionWin7[] = L"win7";
-constexpr wchar_t kSectionWin8[] = L"win8";
-constexpr wchar_t kSectionWin81[] = L"win8.1";
-constexpr wchar_t kSectionDefault[] = L"Default";
-
 // _waccess_s reports a missing file with ENOENT.
 constexpr int kErrnoNoEntry = 2;
-
-constexpr wchar_t kKeySetupFile[] = L"SetupFile";
-
-struct KeyField {
-  const wchar_t* key;
-  wchar_t (SetupSettings::*field)[kSettingChars];
-};
-
-constexpr KeyField kKeys[] = {
-    {kKeySetupFile, &SetupSettings::m_szSetupFile},
-    {L"RegPath32KeyPath", &SetupSettings::m_szReg32KeyPath},
-    {L"RegPath32KeyName", &SetupSettings::m_szReg32KeyName},
-    {L"RegPath32KeyValue", &SetupSettings::m_szReg32KeyValue},
-    {L"RegPath64KeyPath", &SetupSettings::m_szReg64KeyPath},
-    {L"RegPath64KeyName", &SetupSettings::m_szReg64KeyName},
-    {L"RegPath64KeyValue", &SetupSettings::m_szReg64KeyValue},
-};
 
 // Appends as much of `text` as fits, keeping the buffer terminated. Returns
 // false when something had to be left out.
@@ -54,7 +33,7 @@ bool NamesSetupFileWhole(ProfileApi& api, const IniLocation& ini, const wchar_t*
   if (!ini.usable) return false;
   wchar_t whole[kSettingChars + 1] = {};
   const std::uint32_t length =
-      api.GetString(section, kKeySetupFile, L"", whole, kSettingChars + 1, ini.path);
+      api.GetString(section, kSetupFileKey.name, L"", whole, kSettingChars + 1, ini.path);
   return length != 0 && length < kSettingChars;
 }
 
@@ -112,30 +91,18 @@ int CheckINISection(ProfileApi& api, TraceSink& trace, const wchar_t* section,
 
 const wchar_t* ChooseINISection(ProfileApi& api, TraceSink& trace, OSVersionCode osCode,
                                 const IniLocation& ini) {
-  const wchar_t* candidate = nullptr;
-  switch (VersionHalfOf(osCode)) {
-    case 0x0601:
-      candidate = kSectionWin7;
-      break;
-    case 0x0602:
-      candidate = kSectionWin8;
-      break;
-    case 0x0603:
-      candidate = kSectionWin81;
-      break;
-    default:
-      return kSectionDefault;
-  }
+  const wchar_t* candidate = VersionSectionOf(osCode);
+  if (candidate == nullptr) return kSectionDefault;
   return CheckINISection(api, trace, candidate, ini) != 0 ? candidate : kSectionDefault;
 }
 
 void ReadINIKeys(ProfileApi& api, const IniLocation& ini, const wchar_t* section,
                  SetupSettings* settings) {
-  for (const KeyField& entry : kKeys) {
+  for (const IniKeySpec& entry : kIniKeys) {
     wchar_t* field = settings->*entry.field;
     for (std::size_t i = 0; i < kSettingChars; ++i) field[i] = L'\0';
     if (ini.usable) {
-      api.GetString(section, entry.key, kSettingDefault, field, kSettingChars, ini.path);
+      api.GetString(section, entry.name, kSettingDefault, field, kSettingChars, ini.path);
       field[kSettingChars - 1] = L'\0';
     } else {
       CopyBounded(field, kSettingChars, kSettingDefault);

@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr wchar_t kWow6432Node[] = L"Wow6432Node\\";
-
 std::wstring About(const Checker& checker, const IniSection& section, std::wstring_view key) {
   return Bracketed(checker.Name(section)) + L" " + Shown(key);
 }
@@ -36,16 +34,16 @@ void UnknownKey(Checker& checker, const IniSection& section, const IniKey& key) 
 
 void MissingKey(Checker& checker, const IniSection& section, const std::wstring& name,
                 const std::vector<const CasePlan*>& readers) {
-  const KeyRole* role = RoleOf(name);
+  const IniKeySpec* role = KeyOf(name);
   const std::vector<const CasePlan*> affected =
       checker.ForArchitecture(readers, role != nullptr ? role->architecture : kAnyArchitecture);
   if (affected.empty()) return;
   std::wstring effect;
   if (role == nullptr) {
     effect = L"it reads as \"Unknow\"";
-  } else if (role->role == Role::kProgram) {
+  } else if (role->role == KeyRole::kProgram) {
     effect = L"nothing is started: exit code 1603";
-  } else if (role->role == Role::kValue) {
+  } else if (role->role == KeyRole::kValue) {
     effect = L"the value text reads as \"Unknow\", which stores 0";
   } else {
     effect = L"nothing is written";
@@ -193,8 +191,8 @@ std::wstring ValueRead(const IniReader& ini, const IniSection& section, const In
 }
 
 bool IsProgramKey(std::wstring_view name) {
-  const KeyRole* role = RoleOf(name);
-  return role != nullptr && role->role == Role::kProgram;
+  const IniKeySpec* role = KeyOf(name);
+  return role != nullptr && role->role == KeyRole::kProgram;
 }
 
 void CheckValue(Checker& checker, const IniSection& section, const IniKey& key,
@@ -231,19 +229,19 @@ void CheckValue(Checker& checker, const IniSection& section, const IniKey& key,
       break;
     }
   }
-  const KeyRole* role = RoleOf(checker.Name(key));
+  const IniKeySpec* role = KeyOf(checker.Name(key));
   if (role == nullptr) return;
   switch (role->role) {
-    case Role::kValue:
+    case KeyRole::kValue:
       CheckNumber(checker, about, key, value);
       break;
-    case Role::kPath:
+    case KeyRole::kPath:
       CheckKeyPath(checker, about, key, value, role->architecture, readers);
       break;
-    case Role::kProgram:
+    case KeyRole::kProgram:
       CheckSetupFile(checker, about, key, value);
       break;
-    case Role::kName:
+    case KeyRole::kName:
       break;
   }
 }

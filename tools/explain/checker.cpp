@@ -3,29 +3,11 @@
 #include <algorithm>
 
 #include "common/os_version_code.h"
-#include "common/trace_texts.h"
 #include "tools/explain/wording.h"
 
-namespace {
-
-constexpr KeyRole kRoles[] = {
-    {L"SetupFile", Role::kProgram, kAnyArchitecture},
-    {L"RegPath32KeyPath", Role::kPath, kArchitectureX86},
-    {L"RegPath32KeyName", Role::kName, kArchitectureX86},
-    {L"RegPath32KeyValue", Role::kValue, kArchitectureX86},
-    {L"RegPath64KeyPath", Role::kPath, kArchitectureX64},
-    {L"RegPath64KeyName", Role::kName, kArchitectureX64},
-    {L"RegPath64KeyValue", Role::kValue, kArchitectureX64},
-};
-
-// The section test's line names the version section looked for.
-constexpr std::wstring_view kCheckLinePrefix = TraceTextFixedPart(kTraceCheckSection);
-
-}  // namespace
-
-const KeyRole* RoleOf(std::wstring_view key) {
-  for (const KeyRole& role : kRoles) {
-    if (IniReader::SameName(role.key, key)) return &role;
+const IniKeySpec* KeyOf(std::wstring_view name) {
+  for (const IniKeySpec& key : kIniKeys) {
+    if (IniReader::SameName(key.name, name)) return &key;
   }
   return nullptr;
 }
@@ -39,9 +21,8 @@ Checker::Checker(const IniReader& ini, const std::optional<std::filesystem::path
     keyReadLengths_ |= key.size() < 64 ? std::uint64_t{1} << key.size() : 0;
   }
   for (const CasePlan& plan : plans) {
-    for (const std::wstring& line : plan.phase) {
-      if (!line.starts_with(kCheckLinePrefix)) continue;
-      const std::wstring candidate = line.substr(kCheckLinePrefix.size());
+    if (plan.versionSection != nullptr) {
+      const std::wstring candidate = plan.versionSection;
       auto found = std::find_if(candidateCases_.begin(), candidateCases_.end(),
                                 [&](const auto& entry) { return entry.first == candidate; });
       if (found == candidateCases_.end()) {

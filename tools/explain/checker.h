@@ -17,19 +17,13 @@
 #include <utility>
 #include <vector>
 
+#include "settings/ini_schema.h"
 #include "tools/explain/catalogue.h"
 #include "tools/explain/explainer.h"
 
-// What each key read is for, so that its value can be checked and a missing
-// one explained. The keys themselves, and their order, come from the run.
-enum class Role { kProgram, kPath, kName, kValue };
-struct KeyRole {
-  const wchar_t* key;
-  Role role;
-  std::uint32_t architecture;  // the architecture whose target it belongs to
-};
-inline constexpr std::uint32_t kAnyArchitecture = 0xFFFF;
-const KeyRole* RoleOf(std::wstring_view key);
+// The key of the schema of this name (letter case aside), or null for a key
+// Perinax does not read. The keys themselves, and their order, come from the run.
+const IniKeySpec* KeyOf(std::wstring_view name);
 
 class Checker {
  public:

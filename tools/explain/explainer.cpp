@@ -10,7 +10,9 @@
 #include "common/os_version_code.h"
 #include "common/text.h"
 #include "launch/setup_runner.h"
+#include "osinfo/os_version.h"
 #include "registry/registry_marker.h"
+#include "settings/ini_schema.h"
 #include "settings/ini_settings.h"
 #include "tools/explain/checker.h"
 #include "tools/explain/utf.h"
@@ -44,7 +46,11 @@ CasePlan RunCase(const ExplainCase& spec, const IniReader& ini,
   plan.settings = state.settings;
   plan.write = registry.written();
   plan.keyRefused = registry.refused();
-  if (plan.write) plan.view = (plan.write->access & kRegView64Key) != 0 ? 64 : 32;
+  if (plan.write) plan.view = RegistryViewOf(state.registryView);
+  // The version section comes from the OS code the launcher's own probe gives
+  // this case, by the launcher's own rule.
+  PlanningTrace probeTrace;
+  plan.versionSection = VersionSectionOf(GetOSVersion(probe, probeTrace));
   plan.started = shell.file();
   if (plan.started && folder) {
     if (const auto local = LocalPathOf(*folder, *plan.started)) {
@@ -85,14 +91,16 @@ std::wstring NothingWrittenReason(const CasePlan& plan) {
   if (plan.write) return L"";
   if (plan.spec->windows == nullptr) return L"the version cannot be read";
   if (plan.keyRefused) return L"the registry refuses the key path";
-  const bool x64 = plan.spec->architecture == kArchitectureX64;
-  const wchar_t* path = x64 ? plan.settings.m_szReg64KeyPath : plan.settings.m_szReg32KeyPath;
-  const wchar_t* name = x64 ? plan.settings.m_szReg64KeyName : plan.settings.m_szReg32KeyName;
-  const std::wstring keys = x64 ? L"RegPath64Key" : L"RegPath32Key";
+  const std::uint32_t arch = plan.spec->architecture;
+  const IniKeySpec& pathKey = TargetKey(KeyRole::kPath, arch);
+  const IniKeySpec& nameKey = TargetKey(KeyRole::kName, arch);
   const std::wstring section = L" in [" + Printable(plan.section, 60) + L"]";
-  if (IsMissingSetting(path)) return L"no " + keys + L"Path" + section;
-  if (path[0] == L'\0') return L"no key path left in " + keys + L"Path" + section;
-  if (IsMissingSetting(name)) return L"no " + keys + L"Name" + section;
+  const wchar_t* path = plan.settings.*pathKey.field;
+  if (IsMissingSetting(path)) return L"no " + std::wstring(pathKey.name) + section;
+  if (path[0] == L'\0') return L"no key path left in " + std::wstring(pathKey.name) + section;
+  if (IsMissingSetting(plan.settings.*nameKey.field)) {
+    return L"no " + std::wstring(nameKey.name) + section;
+  }
   return L"the value is not set";
 }
 

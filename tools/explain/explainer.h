@@ -31,7 +31,9 @@ const ExplainCase* FindExplainCase(std::string_view name);
 
 struct CasePlan {
   const ExplainCase* spec = nullptr;
-  std::wstring section;                // the section the settings were read from
+  std::wstring section;  // the section the settings were read from
+  // The version section this case looks for (win7, win8, win8.1), or null.
+  const wchar_t* versionSection = nullptr;
   std::vector<std::wstring> keysRead;  // the keys read from it, in order
   std::vector<std::wstring> phase;     // the configuration phase's trace lines
   std::vector<std::wstring> launch;    // the launch's trace lines up to the start
