@@ -15,6 +15,11 @@ constexpr std::wstring_view TraceTextFixedPart(std::wstring_view text) {
   return text.substr(0, text.find(L'%'));
 }
 
+// The configuration phase's brackets, and the OS code between them.
+inline constexpr const wchar_t* kTracePhaseStart = L"-----LoadINIFile file start-----";
+inline constexpr const wchar_t* kTracePhaseEnd = L"-----LoadINIFile file end-----";
+inline constexpr const wchar_t* kTraceOsVersion = L"OS version %d";
+
 inline constexpr const wchar_t* kTraceMissingIni = L"Please check the path of INI file!";
 
 // The version probe: each step that can fail has its own line.
@@ -42,6 +47,12 @@ inline constexpr const wchar_t* kTraceCheckSection = L"CheckINISection %ls";
 // The registry step. On x64 Windows: WriteToReg, X64, open or create, then
 // Write VUZA Value; on 32-bit Windows: WriteToReg, then Write VUZA Value (a
 // created key) or win 7 Write VUZA Value (an opened one).
+// On x64 Windows the key path first, then "Not find" and the path in the
+// 64-bit view, or the path without its Wow6432Node\ in the process's own view.
+inline constexpr const wchar_t* kTraceKeyPath64 = L"m_szReg64KeyPath %ls";
+inline constexpr const wchar_t* kTraceNoWow6432Node = L"Not find";
+inline constexpr const wchar_t* kTracePathWithoutWow6432Node = L"%ls";
+inline constexpr const wchar_t* kTraceRegistryPath = L"szRegPath %ls";
 inline constexpr const wchar_t* kTraceNoRegistryTarget = L"No registry target in the INI file";
 inline constexpr const wchar_t* kTraceWriteToReg = L"WriteToReg";
 inline constexpr const wchar_t* kTraceX64 = L"X64";
@@ -54,4 +65,7 @@ inline constexpr const wchar_t* kTraceValueWrittenToOpenedKey = L"win 7 Write VU
 // only when the setup program started.
 inline constexpr const wchar_t* kTraceSetupCmd = L"Setup CMD %ls";
 inline constexpr const wchar_t* kTraceStarted = L"CreateProcess";
+inline constexpr const wchar_t* kTraceWaited = L"WaitForSingleObject";
 inline constexpr const wchar_t* kTraceExitCodeFailed = L"GetExitCodeProcess fail";
+inline constexpr const wchar_t* kTraceStillRunning = L"Still running";
+inline constexpr const wchar_t* kTraceExitCode = L"Exit Code %d";

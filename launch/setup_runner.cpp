@@ -55,14 +55,14 @@ std::uint32_t RunSetupCmd(const SetupSettings& settings, ShellApi& api, TraceSin
   // program took the file over). There is then nothing to wait for or to ask the
   // exit code of, and success cannot be claimed.
   if (process == nullptr) {
-    Trace(trace, L"WaitForSingleObject");
+    Trace(trace, kTraceWaited);
     Trace(trace, kTraceExitCodeFailed);
     return kLaunchFailedExitCode;
   }
 
   const ProcessCloser closer(api, process);
   api.WaitForProcess(process);
-  Trace(trace, L"WaitForSingleObject");
+  Trace(trace, kTraceWaited);
 
   std::uint32_t code = 0;
   if (!api.GetExitCode(process, &code)) {
@@ -70,9 +70,9 @@ std::uint32_t RunSetupCmd(const SetupSettings& settings, ShellApi& api, TraceSin
     return kLaunchFailedExitCode;
   }
   if (code == kStillActive) {
-    Trace(trace, L"Still running");
+    Trace(trace, kTraceStillRunning);
   } else {
-    TraceFormatted(trace, L"Exit Code %d", static_cast<int>(code));
+    TraceFormatted(trace, kTraceExitCode, static_cast<int>(code));
   }
   return code;
 }

@@ -7,10 +7,6 @@
 
 namespace {
 
-// The folder of the 32-bit registry view; a 32-bit process reaches it by the
-// path without this part.
-constexpr wchar_t kWow6432Node[] = L"Wow6432Node\\";
-
 constexpr std::size_t kWow6432NodeChars = sizeof(kWow6432Node) / sizeof(wchar_t) - 1;
 
 // Removes the first occurrence of "Wow6432Node\" (case significant) from the
@@ -117,19 +113,19 @@ void WriteRegMarker(LauncherState& state, RegistryApi& api, TraceSink& trace,
   // folder; any other path is written as it stands, in the 64-bit view.
   wchar_t* path64 = state.settings.m_szReg64KeyPath;
   RegistryViewState& view = state.registryView;
-  TraceFormatted(trace, L"m_szReg64KeyPath %ls", path64);
+  TraceFormatted(trace, kTraceKeyPath64, path64);
   if (RemoveWow6432Node(path64)) {
     if (path64[0] == L'\0') {  // the path was "Wow6432Node\" alone
       Trace(trace, kTraceNoRegistryTarget);
       return;
     }
-    TraceFormatted(trace, L"%ls", path64);
+    TraceFormatted(trace, kTracePathWithoutWow6432Node, path64);
   } else {
-    Trace(trace, L"Not find");
+    Trace(trace, kTraceNoWow6432Node);
     api.DisableFsRedirection(&view.m_pOldWow64Value);
     view.m_dwRegViewFlag = kRegView64Key;
   }
-  TraceFormatted(trace, L"szRegPath %ls", path64);
+  TraceFormatted(trace, kTraceRegistryPath, path64);
   WriteToReg(state, api, trace, 1);
   api.RevertFsRedirection(view.m_pOldWow64Value);
 }
