@@ -16,4 +16,4 @@ struct ConfigPlatform {
 
 // Finds Perinax.ini, learns the OS code, chooses the section, reads the settings
 // into state and writes the registry marker. Always returns 1.
-int LoadINIFile(LauncherState& state, ConfigPlatform& platform);
+[[nodiscard]] int LoadINIFile(LauncherState& state, ConfigPlatform& platform);

@@ -8,5 +8,6 @@
 
 // The configuration phase, then the start of the setup program with args as
 // its parameters; returns its exit code.
-std::uint32_t RunLauncher(LauncherState& state, ConfigPlatform& config, ErrorModeApi& errorMode,
-                          ShellApi& shell, const wchar_t* args);
+[[nodiscard]] std::uint32_t RunLauncher(LauncherState& state, ConfigPlatform& config,
+                                        ErrorModeApi& errorMode, ShellApi& shell,
+                                        const wchar_t* args);

@@ -1,21 +1,12 @@
 #include "launch/setup_runner.h"
 
+#include "common/owner.h"
 #include "common/trace_texts.h"
 
 namespace {
 
-// Closes the process handle on every way out of the launch.
-class ProcessCloser {
- public:
-  ProcessCloser(ShellApi& api, ProcessHandle process) : api_(api), process_(process) {}
-  ProcessCloser(const ProcessCloser&) = delete;
-  ProcessCloser& operator=(const ProcessCloser&) = delete;
-  ~ProcessCloser() { api_.CloseProcess(process_); }
-
- private:
-  ShellApi& api_;
-  ProcessHandle process_;
-};
+// The process handle, closed on every way out of the launch.
+using ProcessOwner = Owner<ProcessHandle, ShellApi, &ShellApi::CloseProcess>;
 
 }  // namespace
 
@@ -60,7 +51,7 @@ std::uint32_t RunSetupCmd(const SetupSettings& settings, ShellApi& api, TraceSin
     return kLaunchFailedExitCode;
   }
 
-  const ProcessCloser closer(api, process);
+  const ProcessOwner owner(api, process);
   api.WaitForProcess(process);
   Trace(trace, kTraceWaited);
 

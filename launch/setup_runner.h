@@ -20,5 +20,5 @@ inline constexpr std::uint32_t kStillActive = 259;
 
 // Starts m_szSetupFile with args as its parameters, waits for it and returns
 // its exit code.
-std::uint32_t RunSetupCmd(const SetupSettings& settings, ShellApi& api, TraceSink& trace,
-                          const wchar_t* args);
+[[nodiscard]] std::uint32_t RunSetupCmd(const SetupSettings& settings, ShellApi& api,
+                                        TraceSink& trace, const wchar_t* args);

@@ -19,13 +19,13 @@ struct LaunchRecord {
 class ShellApi {
  public:
   // GetFileAttributesW: true when the path names an existing folder.
-  virtual bool IsFolder(const wchar_t* path) = 0;
+  [[nodiscard]] virtual bool IsFolder(const wchar_t* path) = 0;
   // ShellExecuteExW: true when the start succeeded; *process is hProcess.
-  virtual bool Execute(const LaunchRecord& record, ProcessHandle* process) = 0;
+  [[nodiscard]] virtual bool Execute(const LaunchRecord& record, ProcessHandle* process) = 0;
   // WaitForSingleObject(process, INFINITE).
   virtual void WaitForProcess(ProcessHandle process) = 0;
   // GetExitCodeProcess: true on success.
-  virtual bool GetExitCode(ProcessHandle process, std::uint32_t* code) = 0;
+  [[nodiscard]] virtual bool GetExitCode(ProcessHandle process, std::uint32_t* code) = 0;
   virtual void CloseProcess(ProcessHandle process) = 0;
 
  protected:

@@ -14,28 +14,29 @@ using WmiObject = void*;
 class OsProbeApi {
  public:
   // CoInitializeEx(NULL, COINIT_APARTMENTTHREADED).
-  virtual HResult InitializeCom() = 0;
+  [[nodiscard]] virtual HResult InitializeCom() = 0;
   // CoInitializeSecurity(NULL, -1, NULL, NULL, RPC_C_AUTHN_LEVEL_DEFAULT,
   // RPC_C_IMP_LEVEL_IMPERSONATE, NULL, EOAC_NONE, NULL).
-  virtual HResult InitializeSecurity() = 0;
+  [[nodiscard]] virtual HResult InitializeSecurity() = 0;
   // CoCreateInstance(CLSID_WbemLocator, NULL, CLSCTX_INPROC_SERVER, IID_IWbemLocator).
-  virtual HResult CreateLocator() = 0;
+  [[nodiscard]] virtual HResult CreateLocator() = 0;
   // IWbemLocator::ConnectServer with the namespace as a COM string made for the
   // call and freed after it (E_OUTOFMEMORY when it cannot be made).
-  virtual HResult ConnectServer(const wchar_t* wmiNamespace) = 0;
+  [[nodiscard]] virtual HResult ConnectServer(const wchar_t* wmiNamespace) = 0;
   // CoSetProxyBlanket(services, RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, NULL,
   // RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, NULL, EOAC_NONE).
-  virtual HResult SetProxyBlanket() = 0;
+  [[nodiscard]] virtual HResult SetProxyBlanket() = 0;
   // IWbemServices::ExecQuery with flags WBEM_FLAG_FORWARD_ONLY |
   // WBEM_FLAG_RETURN_IMMEDIATELY; both texts are converted to COM strings through
   // the ANSI code page for the call (E_OUTOFMEMORY when that fails).
-  virtual HResult ExecQuery(const char* language, const char* query) = 0;
+  [[nodiscard]] virtual HResult ExecQuery(const char* language, const char* query) = 0;
   // IEnumWbemClassObject::Next(WBEM_INFINITE, 1): the object returned, or null
   // when none came back (or there is no enumerator).
-  virtual WmiObject NextInstance() = 0;
+  [[nodiscard]] virtual WmiObject NextInstance() = 0;
   // VariantInit, IWbemClassObject::Get(L"Version"), copy, VariantClear. True when
   // the property was read and held text; the text is cut to fit capacity.
-  virtual bool GetVersionText(WmiObject instance, wchar_t* text, std::size_t capacity) = 0;
+  [[nodiscard]] virtual bool GetVersionText(WmiObject instance, wchar_t* text,
+                                            std::size_t capacity) = 0;
   virtual void ReleaseServices() = 0;
   virtual void ReleaseLocator() = 0;
   virtual void ReleaseEnumerator() = 0;

@@ -1,48 +1,9 @@
 #include "osinfo/os_probe_win32.h"
 
+#include "common/com_owners_win32.h"
 #include "common/system_functions_win32.h"
 
 namespace {
-
-// A COM string of the text, or null when it cannot be made (out of memory, or
-// oleaut32 could not be loaded: it is then never made, so it is never leaked).
-BSTR NewComString(const wchar_t* text, UINT length) {
-  const SystemFunctions& system = System();
-  if (system.SysAllocStringLen == nullptr || system.SysFreeString == nullptr) return nullptr;
-  return system.SysAllocStringLen(text, length);
-}
-
-// Owns a COM string.
-class BstrOwner {
- public:
-  explicit BstrOwner(BSTR text) : text_(text) {}
-  BstrOwner(const BstrOwner&) = delete;
-  BstrOwner& operator=(const BstrOwner&) = delete;
-  ~BstrOwner() {
-    if (text_ != nullptr) System().SysFreeString(text_);
-  }
-
-  BSTR Get() const { return text_; }
-
- private:
-  BSTR text_;
-};
-
-// A property value, initialised when made and cleared when it goes. Made only
-// where VariantInit and VariantClear are both there.
-class VariantOwner {
- public:
-  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init): VariantInit initialises value_
-  VariantOwner() { System().VariantInit(&value_); }
-  VariantOwner(const VariantOwner&) = delete;
-  VariantOwner& operator=(const VariantOwner&) = delete;
-  ~VariantOwner() { System().VariantClear(&value_); }
-
-  VARIANT* Get() { return &value_; }
-
- private:
-  VARIANT value_;
-};
 
 std::size_t TextLength(const wchar_t* text) {
   std::size_t length = 0;
@@ -55,13 +16,10 @@ std::size_t TextLength(const wchar_t* text) {
 BSTR AnsiToBstr(const char* text) {
   const int chars = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
   if (chars <= 0) return nullptr;
-  BSTR converted = NewComString(nullptr, static_cast<UINT>(chars - 1));
-  if (converted == nullptr) return nullptr;
-  if (MultiByteToWideChar(CP_ACP, 0, text, -1, converted, chars) != chars) {
-    System().SysFreeString(converted);
-    return nullptr;
-  }
-  return converted;
+  BstrOwner converted(NewComString(nullptr, static_cast<UINT>(chars - 1)));
+  if (converted.Get() == nullptr) return nullptr;
+  if (MultiByteToWideChar(CP_ACP, 0, text, -1, converted.Get(), chars) != chars) return nullptr;
+  return converted.Release();
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "common/owner.h"
 #include "common/text.h"
 #include "common/trace_texts.h"
 
@@ -75,14 +76,17 @@ bool ReadMajorMinor(const wchar_t* text, std::uint32_t* major, std::uint32_t* mi
   return true;
 }
 
-// Lets go of every object the probe holds, in the fixed order, and of COM.
+// Lets go of every object the probe holds, in the fixed order.
 void ReleaseAll(OsProbeApi& api, WmiObject instance) {
   api.ReleaseServices();
   api.ReleaseLocator();
   api.ReleaseEnumerator();
   if (instance != nullptr) api.ReleaseInstance(instance);
-  api.UninitializeCom();
 }
+
+// COM on this thread, from its initialisation on: uninitialised after the
+// objects are let go, on every way out of the probe.
+using ComApartment = Held<OsProbeApi, &OsProbeApi::UninitializeCom>;
 
 }  // namespace
 
@@ -100,25 +104,23 @@ OSVersionCode GetOSVersion(OsProbeApi& api, TraceSink& trace) {
     TraceFormatted(trace, kTraceComFailed, static_cast<unsigned int>(hres));
     return kOSProbeFailed;
   }
+  const ComApartment com(api);
 
   hres = api.InitializeSecurity();
   if (hres < 0 && hres != kRpcErrorTooLate) {
     TraceFormatted(trace, kTraceSecurityFailed, static_cast<unsigned int>(hres));
-    api.UninitializeCom();
     return kOSProbeFailed;
   }
 
   hres = api.CreateLocator();
   if (hres < 0) {
     TraceFormatted(trace, kTraceLocatorFailed, static_cast<unsigned int>(hres));
-    api.UninitializeCom();
     return kOSProbeFailed;
   }
 
   if (api.ConnectServer(L"ROOT\\CIMV2") < 0) {
     Trace(trace, kTraceConnectFailed);
     api.ReleaseLocator();
-    api.UninitializeCom();
     return kOSProbeFailed;
   }
 
@@ -126,7 +128,6 @@ OSVersionCode GetOSVersion(OsProbeApi& api, TraceSink& trace) {
     Trace(trace, kTraceBlanketFailed);
     api.ReleaseServices();
     api.ReleaseLocator();
-    api.UninitializeCom();
     return kOSProbeFailed;
   }
 
@@ -134,7 +135,6 @@ OSVersionCode GetOSVersion(OsProbeApi& api, TraceSink& trace) {
     Trace(trace, kTraceQueryFailed);
     api.ReleaseServices();
     api.ReleaseLocator();
-    api.UninitializeCom();
     return kOSProbeFailed;
   }
 

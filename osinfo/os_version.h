@@ -6,8 +6,9 @@
 
 // Asks WMI for the Windows version and packs it with the native architecture.
 // Returns kOSProbeFailed, after one failure trace line, when any step fails.
-OSVersionCode GetOSVersion(OsProbeApi& api, TraceSink& trace);
+[[nodiscard]] OSVersionCode GetOSVersion(OsProbeApi& api, TraceSink& trace);
 
 // Packs the first two dot-separated components of a version text such as
 // "6.1.7601", each read as hexadecimal. False when there are fewer than two.
-bool ParseOSVersionText(const wchar_t* text, std::uint32_t architecture, OSVersionCode* code);
+[[nodiscard]] bool ParseOSVersionText(const wchar_t* text, std::uint32_t architecture,
+                                      OSVersionCode* code);

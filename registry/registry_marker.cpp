@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "common/owner.h"
 #include "common/text.h"
 #include "common/trace_texts.h"
 
@@ -25,6 +26,8 @@ bool RemoveWow6432Node(wchar_t* field) {
   }
   return false;
 }
+
+using RegKeyOwner = Owner<RegKey, RegistryApi, &RegistryApi::CloseKey>;
 
 }  // namespace
 
@@ -54,37 +57,34 @@ void WriteToReg(LauncherState& state, RegistryApi& api, TraceSink& trace, int is
   Trace(trace, kTraceWriteToReg);
   const SetupSettings& settings = state.settings;
   const std::uint32_t access = state.registryView.m_dwRegViewFlag | kRegAccessReadWrite;
-  RegKey key = nullptr;
+  RegKeyOwner key(api);
 
   if (is64 != 0) {
     Trace(trace, kTraceX64);
     const std::uint32_t value = RegValueFromText(settings.m_szReg64KeyValue);
-    if (api.OpenKey(settings.m_szReg64KeyPath, access, &key) == 0) {
+    if (api.OpenKey(settings.m_szReg64KeyPath, access, key.Receive()) == 0) {
       Trace(trace, kTraceKeyOpened);
     } else {
-      if (api.CreateKey(settings.m_szReg64KeyPath, access, &key) != 0) return;
+      if (api.CreateKey(settings.m_szReg64KeyPath, access, key.Receive()) != 0) return;
       Trace(trace, kTraceKeyCreated);
     }
-    if (api.SetDwordValue(key, settings.m_szReg64KeyName, value) == 0) {
+    if (api.SetDwordValue(key.get(), settings.m_szReg64KeyName, value) == 0) {
       Trace(trace, kTraceValueWritten);
     }
-    api.CloseKey(key);
     return;
   }
 
   const std::uint32_t value = RegValueFromText(settings.m_szReg32KeyValue);
-  if (api.OpenKey(settings.m_szReg32KeyPath, access, &key) == 0) {
-    if (api.SetDwordValue(key, settings.m_szReg32KeyName, value) == 0) {
+  if (api.OpenKey(settings.m_szReg32KeyPath, access, key.Receive()) == 0) {
+    if (api.SetDwordValue(key.get(), settings.m_szReg32KeyName, value) == 0) {
       Trace(trace, kTraceValueWrittenToOpenedKey);
     }
-    api.CloseKey(key);
     return;
   }
-  if (api.CreateKey(settings.m_szReg32KeyPath, access, &key) != 0) return;
-  if (api.SetDwordValue(key, settings.m_szReg32KeyName, value) == 0) {
+  if (api.CreateKey(settings.m_szReg32KeyPath, access, key.Receive()) != 0) return;
+  if (api.SetDwordValue(key.get(), settings.m_szReg32KeyName, value) == 0) {
     Trace(trace, kTraceValueWritten);
   }
-  api.CloseKey(key);
 }
 
 void WriteRegMarker(LauncherState& state, RegistryApi& api, TraceSink& trace,

@@ -32,4 +32,4 @@ void WriteToReg(LauncherState& state, RegistryApi& api, TraceSink& trace, int is
 
 // The DWORD that a value text stores: read as _wtoi reads it, then taken as a
 // 32-bit pattern from -2147483648 to 4294967295, and clamped beyond.
-std::uint32_t RegValueFromText(const wchar_t* text);
+[[nodiscard]] std::uint32_t RegValueFromText(const wchar_t* text);

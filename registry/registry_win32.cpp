@@ -7,7 +7,7 @@ std::int32_t Win32Registry::OpenKey(const wchar_t* path, std::uint32_t access, R
   const auto open = System().RegOpenKeyExW;
   const LSTATUS status =
       open != nullptr ? open(HKEY_LOCAL_MACHINE, path, 0, access, &opened) : kFunctionMissingStatus;
-  *key = opened;
+  *key = status == ERROR_SUCCESS ? opened : nullptr;
   return status;
 }
 
@@ -19,7 +19,7 @@ std::int32_t Win32Registry::CreateKey(const wchar_t* path, std::uint32_t access,
                              ? create(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
                                       access, nullptr, &created, &disposition)
                              : kFunctionMissingStatus;
-  *key = created;
+  *key = status == ERROR_SUCCESS ? created : nullptr;
   return status;
 }
 

@@ -24,13 +24,13 @@ struct IniLocation {
 void LocateINIFile(ProfileApi& api, TraceSink& trace, IniLocation* ini);
 
 // 1 when the file has a section of exactly this name (case significant), else 0.
-int CheckINISection(ProfileApi& api, TraceSink& trace, const wchar_t* section,
-                    const IniLocation& ini);
+[[nodiscard]] int CheckINISection(ProfileApi& api, TraceSink& trace, const wchar_t* section,
+                                  const IniLocation& ini);
 
 // "win7", "win8" or "win8.1" for Windows 6.1, 6.2 and 6.3 when the file has that
 // section, else "Default".
-const wchar_t* ChooseINISection(ProfileApi& api, TraceSink& trace, OSVersionCode osCode,
-                                const IniLocation& ini);
+[[nodiscard]] const wchar_t* ChooseINISection(ProfileApi& api, TraceSink& trace,
+                                              OSVersionCode osCode, const IniLocation& ini);
 
 // Fills all seven settings from the section; a missing key gives "Unknow".
 void ReadINIKeys(ProfileApi& api, const IniLocation& ini, const wchar_t* section,

@@ -10,7 +10,7 @@ class ProfileApi {
   // (terminator included) when the buffer is too small, 0 on failure.
   virtual std::uint32_t ReadCurrentDirectory(std::uint32_t size, wchar_t* buffer) = 0;
   // _waccess_s(path, 0): 0 when the file exists, else an errno value (2 is ENOENT).
-  virtual int AccessFile(const wchar_t* path) = 0;
+  [[nodiscard]] virtual int AccessFile(const wchar_t* path) = 0;
   // GetPrivateProfileSectionNamesW(buffer, size, file).
   virtual std::uint32_t GetSectionNames(wchar_t* buffer, std::uint32_t size,
                                         const wchar_t* file) = 0;
