@@ -87,6 +87,9 @@ add_test(NAME perinax_exe_dll_fence
 add_test(NAME trace_viewer_dll_fence
          COMMAND ${CMAKE_SOURCE_DIR}/tests/binary/check-dll-fence.sh $<TARGET_FILE:perinax-trace>
                  ${CMAKE_OBJDUMP} msvcrt.dll)
+add_test(NAME trace_viewer_console_dll_fence
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/binary/check-dll-fence.sh
+                 $<TARGET_FILE:perinax-trace-console> ${CMAKE_OBJDUMP} msvcrt.dll)
 add_test(NAME explainer_dll_fence
          COMMAND ${CMAKE_SOURCE_DIR}/tests/binary/check-dll-fence.sh $<TARGET_FILE:perinax-explain>
                  ${CMAKE_OBJDUMP} msvcrt.dll)

@@ -5,8 +5,9 @@
 #   scripts/make-package.sh BUILD_DIR DIST_DIR [HOST_RELEASE_DIR [WASM_DIR]]
 #
 # DIST_DIR/Perinax-VERSION-win32.zip holds one folder, Perinax-VERSION/, with
-# the licence, the three programs, perinax-explain.html when a WebAssembly
-# build is named, an example Perinax.ini, the user
+# the licence, the programs (Perinax.exe, the trace viewer and its console
+# twin, perinax-explain.exe), perinax-explain.html when a WebAssembly build is
+# named, an example Perinax.ini, the user
 # documentation as HTML (README.md and every page of docs/ but development.md,
 # made with python3-markdown, links between pages kept) and SHA256SUMS over
 # every other file. Text files get CRLF line ends, which every Notepad shows.
@@ -63,6 +64,7 @@ ship() {     # SOURCE NAME [text|program]: one file of the zip
 ship "$source_dir/LICENSE" LICENSE text
 ship "$build/Perinax.exe" Perinax.exe program
 ship "$build/tools/perinax-trace.exe" perinax-trace.exe program
+ship "$build/tools/perinax-trace.com" perinax-trace.com program
 ship "$build/tools/perinax-explain.exe" perinax-explain.exe program
 [ -z "$wasm" ] || ship "$wasm/perinax-explain.html" perinax-explain.html text
 ship "$source_dir/examples/release/Perinax.ini" Perinax.ini text

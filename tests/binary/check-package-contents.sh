@@ -5,7 +5,7 @@
 # WebAssembly build, then again with a
 # second, clean host-release build under another umask, and checks that both
 # give the same bytes; that the zip holds one folder Perinax-VERSION/ with the
-# licence, the three programs, the example INI and the user pages (not the
+# licence, the programs, the example INI and the user pages (not the
 # developers' page), every text file with CRLF line ends, SHA256SUMS over every
 # other file, and every link of its pages leading to a file and a heading it
 # holds; that every link of the Markdown sources leads to a file of the tree;
@@ -50,8 +50,8 @@ path, top = sys.argv[1], sys.argv[2]
 files = {i.filename: zipfile.ZipFile(path).read(i) for i in zipfile.ZipFile(path).infolist()}
 errors = [f"{n}: outside {top}" for n in files if not n.startswith(top)]
 files = {n[len(top):]: data for n, data in files.items()}
-required = ["LICENSE", "Perinax.exe", "perinax-trace.exe", "perinax-explain.exe",
-            "perinax-explain.html", "Perinax.ini", "README.html", "docs/perinax-ini.html",
+required = ["LICENSE", "Perinax.exe", "perinax-trace.exe", "perinax-trace.com",
+            "perinax-explain.exe", "perinax-explain.html", "Perinax.ini", "README.html", "docs/perinax-ini.html",
             "docs/deploying.html", "docs/trace.html", "docs/explain.html", "docs/browser.html",
             "docs/images/perinax-explain-page.png", "docs/verification.html",
             "docs/warnings/section-case.html", "SHA256SUMS"]

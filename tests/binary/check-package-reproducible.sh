@@ -18,7 +18,8 @@ build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
   umask 077
   cmake -S "$source_dir" -B "$work/second build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE="$build_type" >/dev/null
-  cmake --build "$work/second build" --target Perinax perinax-trace perinax-explain >/dev/null
+  cmake --build "$work/second build" --target Perinax perinax-trace perinax-trace-console \
+    perinax-explain >/dev/null
 )
 
 unset PERINAX_SIGN_PKCS12

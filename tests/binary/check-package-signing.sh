@@ -51,7 +51,7 @@ cd "Perinax-$version"
 # shellcheck source=run-check.sh
 . "$here/run-check.sh"
 fails() { ! "$@"; }
-for program in Perinax.exe perinax-trace.exe perinax-explain.exe; do
+for program in Perinax.exe perinax-trace.exe perinax-trace.com perinax-explain.exe; do
   check "$program: signature accepted against the throwaway root" \
     osslsigncode verify -CAfile "$work/pki/root.pem" -in "$program"
   check "$program: signature refused against another root" \
@@ -63,8 +63,10 @@ check "SHA256SUMS match the signed files" sha256sum -c SHA256SUMS
 check "signed Perinax.exe passes the file checks" \
   "$here/check-perinax-exe.sh" Perinax.exe "$objdump" "$windres" "$version"
 check "signed Perinax.exe passes the DLL fence checks" "$here/check-dll-fence.sh" Perinax.exe "$objdump"
-check "signed perinax-trace.exe passes the DLL fence checks" \
-  "$here/check-dll-fence.sh" perinax-trace.exe "$objdump" msvcrt.dll
+for viewer in perinax-trace.exe perinax-trace.com; do
+  check "signed $viewer passes the DLL fence checks" \
+    "$here/check-dll-fence.sh" "$viewer" "$objdump" msvcrt.dll
+done
 
 # The whole job under Wine, the signed viewer running the signed launcher.
 cp "$build/tools/perinax-demo-setup.exe" setup.exe

@@ -97,12 +97,13 @@ inline std::optional<DWORD> MachineDword(const std::wstring& path, const std::ws
              : std::nullopt;
 }
 
-// Runs a command line from a folder, standard output to a file or, without one, detached with no
-// console or handles, as a deployment tool starts a program: its exit code (and process id), or
-// kNotRun when it did not start or end in time (it is then ended, with every process it started).
+// Runs a command line from a folder, standard output to a file (and standard input from one, when
+// named) or, without one, detached with no console or handles, as a deployment tool starts a
+// program: its exit code (and process id), or kNotRun when it did not start or end in time (it is
+// then ended, with every process it started).
 inline constexpr DWORD kNotRun = 0xDEADDEAD;
 inline DWORD Run(std::wstring commandLine, const std::wstring& folder, const std::wstring& output,
-                 DWORD* processId = nullptr) {
+                 DWORD* processId = nullptr, const std::wstring& input = L"") {
   SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
@@ -112,6 +113,9 @@ inline DWORD Run(std::wstring commandLine, const std::wstring& folder, const std
   startup.hStdOutput =
       detached ? nullptr
                : CreateFileW(output.c_str(), GENERIC_WRITE, 7, &inherit, CREATE_ALWAYS, 0, nullptr);
+  startup.hStdInput = input.empty() ? nullptr
+                                    : CreateFileW(input.c_str(), GENERIC_READ, 7, &inherit,
+                                                  OPEN_EXISTING, 0, nullptr);
   const HANDLE job = CreateJobObjectW(nullptr, nullptr);
   PROCESS_INFORMATION process{};
   DWORD code = kNotRun;
@@ -131,6 +135,7 @@ inline DWORD Run(std::wstring commandLine, const std::wstring& folder, const std
   }
   CloseHandle(job);
   if (!detached) CloseHandle(startup.hStdOutput);
+  if (startup.hStdInput != nullptr) CloseHandle(startup.hStdInput);
   return code;
 }
 
