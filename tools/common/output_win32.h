@@ -9,6 +9,7 @@
 #include <string>
 
 std::string Utf8(const std::wstring& text);
+std::wstring FromUtf8(const std::string& text);
 
 // Writes the bytes whole; false when the file took fewer.
 [[nodiscard]] bool WriteBytes(HANDLE file, const std::string& bytes);

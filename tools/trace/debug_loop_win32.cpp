@@ -94,7 +94,7 @@ DWORD DebugUntilExit(const Sinks& sinks) {
       case OUTPUT_DEBUG_STRING_EVENT: {
         const std::wstring line = ReadDebugString(process, event.u.DebugString);
         for (const ViewerLine& added : unsaid.Before(line)) AddToTrace(sinks, added);
-        sinks.out.WriteLine(line);
+        sinks.out.WriteLine(ScreenText(line));
         sinks.log.Write(SeverityOfTraceLine(line), LogSource::kProgram, event.dwProcessId,
                         event.dwThreadId, line);
         break;

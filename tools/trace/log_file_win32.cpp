@@ -1,5 +1,7 @@
 #include "tools/trace/log_file_win32.h"
 
+#include "tools/trace/safe_text.h"
+
 // The bias is taken from the two times, so that it is the one in force at
 // that moment.
 LogMoment Now() {
@@ -19,8 +21,12 @@ LogMoment Now() {
   return {fields(utc), fields(local), static_cast<int>(minutes(utc) - minutes(local))};
 }
 
+std::wstring ScreenText(const std::wstring& text) {
+  return FromUtf8(SafeText(Utf8(text), TextUse::kScreen));
+}
+
 void WriteError(const std::wstring& text) {
-  Output(STD_ERROR_HANDLE).WriteLine(kViewerMark + text);
+  Output(STD_ERROR_HANDLE).WriteLine(kViewerMark + ScreenText(text));
 }
 
 bool LogFile::Open(const std::wstring& path, LogFormat format) {
@@ -72,6 +78,6 @@ void Report(LogFile& log, const ViewerLine& line) {
 }
 
 void AddToTrace(const Sinks& sinks, const ViewerLine& line) {
-  sinks.out.WriteLine(kViewerMark + line.text);
+  sinks.out.WriteLine(kViewerMark + ScreenText(line.text));
   LogOwn(sinks.log, line);
 }

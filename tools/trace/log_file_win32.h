@@ -13,6 +13,10 @@
 // The moment a line arrived, in UTC and in local time.
 LogMoment Now();
 
+// A line as standard output and error show it (tools/trace/safe_text.h): every control
+// character visible, never the viewer's mark at its start.
+std::wstring ScreenText(const std::wstring& text);
+
 // One of the viewer's own lines about itself, on standard error.
 void WriteError(const std::wstring& text);
 
