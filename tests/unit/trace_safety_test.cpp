@@ -1,7 +1,11 @@
-// What the trace viewer does with what a program sends it: the text made safe for each output.
+// What the trace viewer does with what a program sends it: the text made safe for each output,
+// and debug strings read to their terminator through memory that ends.
 
 #include <gtest/gtest.h>
 
+#include <map>
+
+#include "tools/trace/debug_string.h"
 #include "tools/trace/safe_text.h"
 
 TEST(SafeText, KeepsEachOutputOneLineARecordAndTheViewersMarkItsOwn) {
@@ -43,5 +47,81 @@ TEST(SafeText, KeepsEachOutputOneLineARecordAndTheViewersMarkItsOwn) {
   };
   for (const auto& [use, sent, shown] : rows) {
     EXPECT_EQ(SafeText(sent, use), shown) << sent;
+  }
+}
+
+namespace {
+
+// A program's memory: readable pages of 4 KiB at their addresses, every other byte unreadable.
+// It records each read, so that a test sees that none spans two pages.
+struct FakeMemory {
+  std::map<std::uint64_t, std::string> pages;
+  std::vector<std::pair<std::uint64_t, std::size_t>> reads;
+
+  void Put(std::uint64_t address, std::string_view bytes) {
+    for (const char byte : bytes) {
+      std::string& page = pages[address / 4096 * 4096];
+      page.resize(4096, 'x');
+      page[address++ % 4096] = byte;
+    }
+  }
+
+  ReadMemory Reader() {
+    return [this](std::uint64_t address, void* buffer, std::size_t size) {
+      reads.emplace_back(address, size);
+      for (std::size_t i = 0; i < size; ++i) {
+        const auto page = pages.find((address + i) / 4096 * 4096);
+        if (page == pages.end()) return false;
+        static_cast<char*>(buffer)[i] = page->second[(address + i) % 4096];
+      }
+      return true;
+    };
+  }
+};
+
+std::string Utf16(std::string_view ascii) {
+  std::string bytes;
+  for (const char c : ascii) bytes += {c, '\0'};
+  return bytes;
+}
+
+}  // namespace
+
+TEST(DebugString, ReadsToTheTerminatorAPageAtATimeAndSaysWhenItCutsTheString) {
+  struct Row {
+    const char* what;
+    std::uint64_t address;
+    std::string memory;  // from the address on; the pages around it are unreadable
+    std::size_t charSize, maxChars;
+    std::string bytes;
+    bool cut;
+  };
+  const std::string longText(10000, 'a');
+  const Row rows[] = {
+      {"short", 0x10010, Utf16("Exit Code 0") + std::string(2, '\0'), 2, 100, Utf16("Exit Code 0"),
+       false},
+      {"over three pages", 0x10ffe, Utf16(longText) + std::string(2, '\0'), 2, 20000,
+       Utf16(longText), false},
+      {"ending at the last byte before an unreadable page", 0x10ff8,
+       Utf16("abc") + std::string(2, '\0'), 2, 100, Utf16("abc"), false},
+      {"unterminated up to an unreadable page", 0x10ffa, Utf16("abc"), 2, 100, Utf16("abc"), false},
+      {"an odd address, a character across two pages", 0x10fff, Utf16("ab") + std::string(2, '\0'),
+       2, 100, Utf16("ab"), false},
+      {"ANSI", 0x10ffd, "abc" + std::string(1, '\0'), 1, 100, "abc", false},
+      {"exactly the longest kept", 0x10000, Utf16("abcd") + std::string(2, '\0'), 2, 4,
+       Utf16("abcd"), false},
+      {"one character more", 0x10000, Utf16("abcde") + std::string(2, '\0'), 2, 4, Utf16("abcd"),
+       true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    FakeMemory memory;
+    memory.Put(row.address, row.memory);
+    const DebugStringBytes string =
+        ReadTerminatedString(row.address, row.charSize, memory.Reader(), row.maxChars);
+    EXPECT_EQ(string.bytes, row.bytes);
+    EXPECT_EQ(string.cut, row.cut);
+    for (const auto& [address, size] : memory.reads)
+      EXPECT_EQ(address / 4096, (address + size - 1) / 4096) << address;
   }
 }
