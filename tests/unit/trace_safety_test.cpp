@@ -1,11 +1,14 @@
 // What the trace viewer does with what a program sends it: the text made safe for each output,
-// and debug strings read to their terminator through memory that ends.
+// debug strings read to their terminator through memory that ends, the folders made for a log,
+// and what goes into a log before a record.
 
 #include <gtest/gtest.h>
 
 #include <map>
 
 #include "tools/trace/debug_string.h"
+#include "tools/trace/log_folders.h"
+#include "tools/trace/log_record.h"
 #include "tools/trace/safe_text.h"
 
 TEST(SafeText, KeepsEachOutputOneLineARecordAndTheViewersMarkItsOwn) {
@@ -47,6 +50,38 @@ TEST(SafeText, KeepsEachOutputOneLineARecordAndTheViewersMarkItsOwn) {
   };
   for (const auto& [use, sent, shown] : rows) {
     EXPECT_EQ(SafeText(sent, use), shown) << sent;
+  }
+}
+
+TEST(TraceLog, PutsALineEndAfterACutRecordAndTheStartIntoAnEmptyLog) {
+  EXPECT_EQ(BeforeNextRecord(LogFormat::kTraceLog, ""), "\xEF\xBB\xBF");
+  EXPECT_EQ(BeforeNextRecord(LogFormat::kText, ""), "");
+  for (const LogFormat format : {LogFormat::kTraceLog, LogFormat::kText}) {
+    EXPECT_EQ(BeforeNextRecord(format, "\n"), "");
+    EXPECT_EQ(BeforeNextRecord(format, "\r"), "\r\n");
+    EXPECT_EQ(BeforeNextRecord(format, "="), "\r\n");
+  }
+}
+
+TEST(LogFolders, NamesEachFolderBelowTheRootOutermostFirst) {
+  using Folders = std::vector<std::wstring>;
+  const std::pair<std::wstring_view, Folders> rows[] = {
+      {LR"(C:\Windows\Logs\Software\x.log)",
+       {LR"(C:\Windows)", LR"(C:\Windows\Logs)", LR"(C:\Windows\Logs\Software)"}},
+      {LR"(C:\x.log)", {}},
+      {LR"(C:x\x.log)", {LR"(C:x)"}},
+      {LR"(x.log)", {}},
+      {LR"(logs\a\x.log)", {LR"(logs)", LR"(logs\a)"}},
+      {LR"(\logs\x.log)", {LR"(\logs)"}},
+      {LR"(C:/a//b/x.log)", {LR"(C:/a)", LR"(C:/a//b)"}},
+      {LR"(\\server\share\x.log)", {}},
+      {LR"(\\server\share\a\b\x.log)", {LR"(\\server\share\a)", LR"(\\server\share\a\b)"}},
+      {LR"(\\?\C:\a\x.log)", {LR"(\\?\C:\a)"}},
+      {LR"(\\?\UNC\server\share\a\x.log)", {LR"(\\?\UNC\server\share\a)"}},
+      {LR"(\\.\C:\a\x.log)", {LR"(\\.\C:\a)"}},
+  };
+  for (const auto& [path, folders] : rows) {
+    EXPECT_EQ(FoldersAbove(path), folders) << std::string(path.begin(), path.end());
   }
 }
 

@@ -20,9 +20,15 @@ std::wstring FromUtf8(const std::string& text) {
 }
 
 bool WriteBytes(HANDLE file, const std::string& bytes) {
+  return WriteWhole(file, bytes) == ERROR_SUCCESS;
+}
+
+DWORD WriteWhole(HANDLE file, const std::string& bytes) {
   DWORD written = 0;
-  return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-         written == bytes.size();
+  if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+    return GetLastError();
+  }
+  return written == bytes.size() ? ERROR_SUCCESS : ERROR_DISK_FULL;
 }
 
 Output::Output(DWORD stream) : handle_(GetStdHandle(stream)) {

@@ -43,3 +43,8 @@ std::string FormatLogEntry(LogFormat format, const LogEntry& entry) {
 std::string_view LogFileStart(LogFormat format) {
   return format == LogFormat::kTraceLog ? "\xEF\xBB\xBF" : "";
 }
+
+std::string_view BeforeNextRecord(LogFormat format, std::string_view lastByte) {
+  if (lastByte.empty()) return LogFileStart(format);
+  return lastByte.back() == '\n' ? "" : "\r\n";
+}

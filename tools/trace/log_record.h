@@ -57,6 +57,11 @@ inline constexpr wchar_t kViewerMark[] = L"perinax-trace: ";
 // "| " in front.
 std::string FormatLogEntry(LogFormat format, const LogEntry& entry);
 
-// What a log file begins with when the viewer creates it: the UTF-8 mark for
-// the trace-log form, by which its readers know the encoding.
+// What an empty log file begins with: the UTF-8 mark for the trace-log form,
+// by which its readers know the encoding.
 std::string_view LogFileStart(LogFormat format);
+
+// What goes into the log before the next record, given the file's last byte (empty for an empty
+// file): the file's start in an empty file, CR LF after a record that was cut before its line end
+// (a run that ended mid-write, a full disk), so that no record continues another's line.
+std::string_view BeforeNextRecord(LogFormat format, std::string_view lastByte);
