@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <thread>
 
 #include "wine_support.h"
 
@@ -59,30 +60,6 @@ std::vector<std::string> ProgramTexts(const std::vector<Record>& records) {
     if (record.component == "Perinax") texts.push_back(record.text);
   }
   return texts;
-}
-
-// Starts the command lines at once, detached, and waits for them all: their exit codes.
-std::vector<DWORD> RunTogether(std::vector<std::wstring> commandLines, const std::wstring& folder) {
-  std::vector<PROCESS_INFORMATION> processes(commandLines.size());
-  for (std::size_t i = 0; i < commandLines.size(); ++i) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    EXPECT_TRUE(CreateProcessW(nullptr, commandLines[i].data(), nullptr, nullptr, FALSE,
-                               DETACHED_PROCESS, nullptr, folder.c_str(), &startup, &processes[i]));
-  }
-  std::vector<DWORD> codes;
-  for (PROCESS_INFORMATION& process : processes) {
-    DWORD code = wine::kNotRun;
-    if (WaitForSingleObject(process.hProcess, 300000) == WAIT_OBJECT_0) {
-      GetExitCodeProcess(process.hProcess, &code);
-    } else {
-      TerminateProcess(process.hProcess, wine::kNotRun);
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    codes.push_back(code);
-  }
-  return codes;
 }
 
 std::string Long(std::size_t length, char filler, char last) {
@@ -158,12 +135,18 @@ TEST(TraceViewerSafety, KeepsTheLogWholeInTheField) {
   // in its order.
   const std::wstring shared = top / L"shared.log";
   constexpr int kLines = 2000;
-  std::vector<std::wstring> runs;
-  for (const wchar_t* tag : {L"A", L"B"}) {
-    runs.push_back(kViewer + L"--log \"" + shared + L"\" " + kHostile + L" lines " +
-                   std::to_wstring(kLines) + L" " + tag);
+  DWORD codes[2] = {};
+  std::vector<std::thread> runs;
+  for (const int run : {0, 1}) {
+    runs.emplace_back([&, run] {
+      codes[run] = wine::Run(kViewer + L"--log \"" + shared + L"\" " + kHostile + L" lines " +
+                                 std::to_wstring(kLines) + (run == 0 ? L" A" : L" B"),
+                             top.path, L"");
+    });
   }
-  EXPECT_EQ(RunTogether(runs, top.path), (std::vector<DWORD>{0, 0}));
+  for (std::thread& run : runs) run.join();
+  EXPECT_EQ(codes[0], 0u);
+  EXPECT_EQ(codes[1], 0u);
   const std::vector<Record> records = ParseLog(wine::ReadBytes(shared).value_or(""));
   EXPECT_EQ(records.size(), 2u * (kLines + 2));
   std::vector<std::string> a, b;
