@@ -111,6 +111,21 @@ TEST(TraceRules, AddsWhatTheTraceLeavesUnsaid) {
         notWritten + L"the value could not be set (no \"Write VUZA Value\" after \"create\")"}},
       {{end, L"Setup CMD /q", L"Setup CMD /q"},
        {end, L"Setup CMD /q", L"Setup CMD /q", notStarted}},
+      // "CreateProcess" is the start only right after the two "Setup CMD" lines: elsewhere it is
+      // a key path's text, or a line of some other program.
+      {{L"CreateProcess", L"szRegPath CreateProcess", end, L"Setup CMD /q", L"Setup CMD /q"},
+       {L"CreateProcess", L"szRegPath CreateProcess", end, L"Setup CMD /q", L"Setup CMD /q",
+        notStarted}},
+      {{end, L"Setup CMD /q", L"Setup CMD /q", L"x", L"CreateProcess"},
+       {end, L"Setup CMD /q", L"Setup CMD /q", L"x", L"CreateProcess", notStarted}},
+      // Without the INI file no SetupFile was read: the hint names the INI file first.
+      {{L"Please check the path of INI file!", end, L"Setup CMD /q", L"Setup CMD /q"},
+       {L"Please check the path of INI file!", end, L"Setup CMD /q", L"Setup CMD /q",
+        L"3 the setup program could not be started: Perinax.ini was not found in the working "
+        L"folder (the trace says \"Please check the path of INI file!\"), so no SetupFile was "
+        L"read; start Perinax in the folder that holds Perinax.ini"}},
+      {{L"Please check the path of INI file!", end, L"Setup CMD ", L"Setup CMD ", L"CreateProcess"},
+       {}},
       {{L"Setup CMD /q"}, {}},
   };
   for (const auto& [trace, shown] : rows) {

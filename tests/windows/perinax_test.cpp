@@ -24,6 +24,22 @@ std::wstring Ansi(const std::vector<std::wstring>& lines) {
   return wine::Wide(wine::Narrow(text, CP_ACP), CP_ACP);
 }
 
+// The viewer shows each control character of a line on standard output as an escape (a tab as
+// \x09); the line ends between the lines stay.
+std::wstring Shown(const std::wstring& lines) {
+  std::wstring shown;
+  for (const wchar_t c : lines) {
+    if (c >= L' ' || c == L'\n') {
+      shown.push_back(c);
+    } else {
+      wchar_t escape[8];
+      swprintf(escape, 8, L"\\x%02x", unsigned(c));
+      shown += escape;
+    }
+  }
+  return shown;
+}
+
 // Runs Perinax.exe with the argument text from dir and checks that it traces the configuration
 // phase, then the start (wine::StartTrace), and that the setup program received the argument text.
 void RunAndCheck(const std::wstring& dir, const std::vector<std::wstring>& trace,
@@ -33,7 +49,8 @@ void RunAndCheck(const std::wstring& dir, const std::vector<std::wstring>& trace
   DeleteFileW(wine::Long(dir + L"\\setup-received.txt").c_str());
   const auto [exitCode, printed] = wine::RunTraced(dir, args);
   EXPECT_EQ(exitCode, code);
-  EXPECT_EQ(Ansi(printed), Ansi(trace) + Ansi(wine::StartTrace(args, code, code != kFailed)));
+  EXPECT_EQ(Ansi(printed),
+            Shown(Ansi(trace) + Ansi(wine::StartTrace(args, code, code != kFailed))));
   EXPECT_EQ(wine::ReadBytes(dir + L"\\setup-received.txt"),
             code != kFailed ? std::optional(wine::Narrow(args)) : std::nullopt);
 }

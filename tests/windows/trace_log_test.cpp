@@ -73,9 +73,10 @@ TEST(TraceViewerLog, WritesEachLineAsARecordWithItsTypeAndSaysWhatTheTraceLeaves
            1603,
            {L"INI path > 2 Perinax: Please check the path of INI file!",
             L"version > 2 Perinax: No registry target in the INI file",
-            L"Setup CMD /quiet > 3 PerinaxTrace: the setup program could not be started: the "
-            L"trace ends with the two \"Setup CMD\" lines; check that SetupFile in the INI file "
-            L"names a program that exists, or a document with an associated program",
+            L"Setup CMD /quiet > 3 PerinaxTrace: the setup program could not be started: "
+            L"Perinax.ini was not found in the working folder (the trace says \"Please check the "
+            L"path of INI file!\"), so no SetupFile was read; start Perinax in the folder that "
+            L"holds Perinax.ini",
             L"the setup program > 3 PerinaxTrace: exit code 1603 (0x00000643): failure"}},
           // The registry refuses a key path that starts with a backslash.
           {L"refused",

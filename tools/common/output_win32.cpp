@@ -10,10 +10,25 @@ std::string Utf8(const std::wstring& text) {
   return utf8;
 }
 
+std::wstring FromUtf8(const std::string& text) {
+  const int chars =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (chars <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(chars), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), chars);
+  return wide;
+}
+
 bool WriteBytes(HANDLE file, const std::string& bytes) {
+  return WriteWhole(file, bytes) == ERROR_SUCCESS;
+}
+
+DWORD WriteWhole(HANDLE file, const std::string& bytes) {
   DWORD written = 0;
-  return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-         written == bytes.size();
+  if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+    return GetLastError();
+  }
+  return written == bytes.size() ? ERROR_SUCCESS : ERROR_DISK_FULL;
 }
 
 Output::Output(DWORD stream) : handle_(GetStdHandle(stream)) {

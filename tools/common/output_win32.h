@@ -9,9 +9,14 @@
 #include <string>
 
 std::string Utf8(const std::wstring& text);
+std::wstring FromUtf8(const std::string& text);
 
 // Writes the bytes whole; false when the file took fewer.
 [[nodiscard]] bool WriteBytes(HANDLE file, const std::string& bytes);
+
+// The same, with why it failed: ERROR_SUCCESS, the write's own error, or ERROR_DISK_FULL when
+// the file took fewer bytes than it was given (as a full disk does, without an error of its own).
+[[nodiscard]] DWORD WriteWhole(HANDLE file, const std::string& bytes);
 
 // A standard stream that takes whole lines: UTF-16 into a console, UTF-8 into a
 // file or pipe.

@@ -3,25 +3,25 @@
 #include <string>
 
 #include "tools/trace/breakpoint.h"
+#include "tools/trace/debug_string.h"
 
 namespace {
 
-// Longest debug string copied out of the program; a longer one is cut.
-constexpr DWORD kMaxDebugStringBytes = 1 << 16;
-
-// Copies one debug string out of the debugged program. The string arrives as
-// UTF-16 or, as Wine and older Windows deliver it, in the ANSI code page.
+// Copies one debug string out of the debugged program, up to its terminator (its length in
+// the event is only 16 bits wide). The string arrives as UTF-16 or, as Wine and older Windows
+// deliver it, in the ANSI code page.
 std::wstring ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info) {
-  const DWORD charSize = info.fUnicode ? sizeof(wchar_t) : 1;
-  DWORD bytes = static_cast<DWORD>(info.nDebugStringLength) * charSize;
-  if (bytes > kMaxDebugStringBytes) bytes = kMaxDebugStringBytes;
-  std::string raw(bytes, '\0');
-  SIZE_T read = 0;
-  if (bytes == 0 || !ReadProcessMemory(process, info.lpDebugStringData, raw.data(), bytes, &read)) {
-    return {};
-  }
-  raw.resize(read);
-
+  const ReadMemory read = [process](std::uint64_t address, void* buffer, std::size_t size) {
+    SIZE_T copied = 0;
+    return ReadProcessMemory(process,
+                             reinterpret_cast<const void*>(static_cast<std::uintptr_t>(address)),
+                             buffer, size, &copied) != FALSE &&
+           copied == size;
+  };
+  const DebugStringBytes string =
+      ReadTerminatedString(reinterpret_cast<std::uintptr_t>(info.lpDebugStringData),
+                           info.fUnicode ? sizeof(wchar_t) : 1, read);
+  const std::string& raw = string.bytes;
   std::wstring text;
   if (info.fUnicode) {
     text.assign(reinterpret_cast<const wchar_t*>(raw.data()), raw.size() / sizeof(wchar_t));
@@ -33,10 +33,9 @@ std::wstring ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& inf
       MultiByteToWideChar(CP_ACP, 0, raw.data(), static_cast<int>(raw.size()), text.data(), chars);
     }
   }
-  // The terminator and any line end belong to the string, not to the line.
-  const std::size_t end = text.find(L'\0');
-  if (end != std::wstring::npos) text.resize(end);
+  // A line end at its end belongs to the string, not to the line.
   while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
+  if (string.cut) text += kDebugStringCutMark;
   return text;
 }
 
@@ -94,7 +93,7 @@ DWORD DebugUntilExit(const Sinks& sinks) {
       case OUTPUT_DEBUG_STRING_EVENT: {
         const std::wstring line = ReadDebugString(process, event.u.DebugString);
         for (const ViewerLine& added : unsaid.Before(line)) AddToTrace(sinks, added);
-        sinks.out.WriteLine(line);
+        sinks.out.WriteLine(ScreenText(line));
         sinks.log.Write(SeverityOfTraceLine(line), LogSource::kProgram, event.dwProcessId,
                         event.dwThreadId, line);
         break;

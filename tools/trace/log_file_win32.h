@@ -13,12 +13,17 @@
 // The moment a line arrived, in UTC and in local time.
 LogMoment Now();
 
+// A line as standard output and error show it (tools/trace/safe_text.h): every control
+// character visible, never the viewer's mark at its start.
+std::wstring ScreenText(const std::wstring& text);
+
 // One of the viewer's own lines about itself, on standard error.
 void WriteError(const std::wstring& text);
 
-// The log file of --log, appended to. One that cannot be opened or written is
-// reported once on standard error and otherwise passed over: the run matters
-// more than its record.
+// The log file of --log, appended to, its folders made when missing. One that
+// cannot be opened or written is reported once on standard error and otherwise
+// passed over: the run matters more than its record. Runs that share one log
+// write their records one at a time, each on a line of its own.
 class LogFile {
  public:
   LogFile() = default;
@@ -31,7 +36,8 @@ class LogFile {
              const std::wstring& text);
 
  private:
-  void Write(const std::string& bytes);
+  void Write(const std::string& record);
+  std::string LastByte();
   void Close();
 
   std::wstring path_;

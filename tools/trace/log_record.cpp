@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-namespace {
+#include "tools/trace/safe_text.h"
 
-constexpr std::string_view kRecordEndMarker = "]LOG]!>";
+namespace {
 
 std::string Printed(const char* format, auto... values) {
   char buffer[128];
@@ -12,18 +12,8 @@ std::string Printed(const char* format, auto... values) {
   return std::string(buffer, length > 0 ? static_cast<std::size_t>(length) : 0);
 }
 
-// The text on one line: control characters become blanks.
-void AppendOneLine(std::string& out, std::string_view text) {
-  for (const char c : text) out.push_back(static_cast<unsigned char>(c) < 0x20 ? ' ' : c);
-}
-
 std::string TraceLogRecord(const LogEntry& entry) {
-  std::string text;
-  AppendOneLine(text, entry.text);
-  for (std::size_t at = text.find(kRecordEndMarker); at != std::string::npos;
-       at = text.find(kRecordEndMarker, at)) {
-    text.replace(at + kRecordEndMarker.size() - 1, 1, "&gt;");
-  }
+  const std::string text = SafeText(entry.text, TextUse::kTraceLog);
   const LogTime& t = entry.when.local;
   return "<![LOG[" + text + "]LOG]!>" +
          Printed("<time=\"%02d:%02d:%02d.%03d%+04d\" date=\"%02d-%02d-%04d\" ", t.hour, t.minute,
@@ -41,8 +31,7 @@ std::string TextLine(const LogEntry& entry) {
   if (entry.source == LogSource::kViewer) {
     for (const wchar_t* mark = kViewerMark; *mark != L'\0'; ++mark) line.push_back(char(*mark));
   }
-  AppendOneLine(line, entry.text);
-  return line + "\r\n";
+  return line + SafeText(entry.text, TextUse::kTextLog) + "\r\n";
 }
 
 }  // namespace
@@ -53,4 +42,9 @@ std::string FormatLogEntry(LogFormat format, const LogEntry& entry) {
 
 std::string_view LogFileStart(LogFormat format) {
   return format == LogFormat::kTraceLog ? "\xEF\xBB\xBF" : "";
+}
+
+std::string_view BeforeNextRecord(LogFormat format, std::string_view lastByte) {
+  if (lastByte.empty()) return LogFileStart(format);
+  return lastByte.back() == '\n' ? "" : "\r\n";
 }

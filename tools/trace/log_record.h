@@ -48,11 +48,20 @@ inline constexpr wchar_t kViewerMark[] = L"perinax-trace: ";
 // with local time, the bias signed and at least three digits wide, component
 // PerinaxTrace for the viewer's lines. In the text form:
 //   2026-12-07T12:13:14.123Z [PROCESS-ID] TEXT
-// In both, a control character in TEXT (a line end, a tab) becomes a blank, so
-// that a record stays one line; in the trace-log form the > of a "]LOG]!>" in
-// TEXT becomes "&gt;", so that the record does not end early.
+// TEXT is the line as SafeText (tools/trace/safe_text.h) makes it for the form: in both, a
+// control character (a line end, a tab) becomes a blank, so that a record stays one line. In the
+// trace-log form, "<![LOG[" in TEXT is written "&lt;![LOG[" and "]LOG]!>" is written
+// "]LOG]!&gt;", so that each line holds exactly one record start and one record end, and TEXT
+// ends only at the real "]LOG]!>": an attribute block inside TEXT is text, nothing more. Other
+// "<" and ">" stay. In the text form, a program's line that begins with the viewer's mark gets
+// "| " in front.
 std::string FormatLogEntry(LogFormat format, const LogEntry& entry);
 
-// What a log file begins with when the viewer creates it: the UTF-8 mark for
-// the trace-log form, by which its readers know the encoding.
+// What an empty log file begins with: the UTF-8 mark for the trace-log form,
+// by which its readers know the encoding.
 std::string_view LogFileStart(LogFormat format);
+
+// What goes into the log before the next record, given the file's last byte (empty for an empty
+// file): the file's start in an empty file, CR LF after a record that was cut before its line end
+// (a run that ended mid-write, a full disk), so that no record continues another's line.
+std::string_view BeforeNextRecord(LogFormat format, std::string_view lastByte);

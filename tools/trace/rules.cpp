@@ -76,19 +76,32 @@ std::vector<ViewerLine> UnsaidLines::Before(std::wstring_view line) {
     added = EndRegistryStep();
     if (line == kTraceWriteToReg) registry_ = RegistryStep::kWriting32;
   }
-  if (IsTraceLine(line, kTraceSetupCmd)) ++setupCmdLines_;
-  if (line == kTraceStarted) started_ = true;
+  // The launcher traces "CreateProcess" right after its second "Setup CMD" line. Elsewhere the
+  // text is not the start: a key path "Wow6432Node\CreateProcess" traces it in the registry step.
+  if (line == kTraceStarted && setupCmdRun_ >= 2) started_ = true;
+  if (line == kTraceMissingIni) iniMissing_ = true;
+  setupCmdRun_ = IsTraceLine(line, kTraceSetupCmd) ? setupCmdRun_ + 1 : 0;
+  if (setupCmdRun_ >= 2) launchTraced_ = true;
   return added;
 }
 
 std::vector<ViewerLine> UnsaidLines::AtEnd() {
   std::vector<ViewerLine> added = EndRegistryStep();
-  if (setupCmdLines_ >= 2 && !started_) {
+  if (launchTraced_ && !started_) {
+    // Without the INI file no SetupFile was read: the folder Perinax was started in is what to
+    // fix, not the key.
     added.push_back(
-        {Severity::kError, L"the setup program could not be started: the trace ends with the two " +
-                               Quoted(kTraceSetupCmd) +
-                               L" lines; check that SetupFile in the INI file names a program that "
-                               L"exists, or a document with an associated program"});
+        {Severity::kError,
+         iniMissing_
+             ? L"the setup program could not be started: Perinax.ini was not found in the "
+               L"working folder (the trace says " +
+                   Quoted(kTraceMissingIni) +
+                   L"), so no SetupFile was read; start Perinax in the folder that holds "
+                   L"Perinax.ini"
+             : L"the setup program could not be started: the trace ends with the two " +
+                   Quoted(kTraceSetupCmd) +
+                   L" lines; check that SetupFile in the INI file names a program that exists, "
+                   L"or a document with an associated program"});
   }
   return added;
 }

@@ -45,6 +45,8 @@ class UnsaidLines {
 
   RegistryStep registry_ = RegistryStep::kNone;
   std::wstring_view keyLine_;  // "open" or "create", once the x64 key is there
-  int setupCmdLines_ = 0;
-  bool started_ = false;
+  int setupCmdRun_ = 0;        // "Setup CMD" lines in a row, up to the last line
+  bool launchTraced_ = false;  // two "Setup CMD" lines in a row were seen
+  bool started_ = false;       // "CreateProcess" came right after them
+  bool iniMissing_ = false;    // the trace said the INI file is not there
 };
