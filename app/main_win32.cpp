@@ -1,8 +1,8 @@
 #include <windows.h>
 
-#include "app/command_line.h"
 #include "app/error_mode_win32.h"
 #include "app/launcher_run.h"
+#include "common/command_line.h"
 #include "common/system_functions_win32.h"
 #include "common/trace_win32.h"
 #include "launch/shell_win32.h"

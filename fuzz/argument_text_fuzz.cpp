@@ -1,4 +1,4 @@
-#include "app/command_line.h"
+#include "common/command_line.h"
 #include "fuzz_support.h"
 
 // The input is a whole command line in UTF-16LE. The argument text must lie in it, after a program

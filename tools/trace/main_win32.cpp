@@ -20,7 +20,7 @@
 #include <string>
 #include <utility>
 
-#include "app/command_line.h"
+#include "common/command_line.h"
 #include "common/dll_fence_win32.h"
 #include "perinax_version.h"
 #include "tools/trace/debug_loop_win32.h"

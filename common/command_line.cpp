@@ -1,4 +1,4 @@
-#include "app/command_line.h"
+#include "common/command_line.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <cwchar>
 #include <string>
 
-#include "app/command_line.h"
+#include "common/command_line.h"
 
 namespace {
 
