@@ -40,6 +40,7 @@ TEST(GetOSVersion, PacksTheLastInstancesVersionWithTheArchitecture) {
       {{L"10.0.19045"}, 9, 0x10000009, L""},    // major 0x10, not 10
       {{L"6.2.9200"}, 0x109, 0x06020009, L""},  // only the low byte of the architecture
       {{L"..6..1.."}, 0, 0x06010000, L""},  // leading dots skipped, a run of dots separates once
+      {{std::wstring(250, L'0') + L"6.1.7601"}, 0, 0x06010000, L""},  // a long text is read whole
       {{}, 9, kOSProbeFailed, L"Query for operating system returned no instance."},
       {{L"?"}, 9, kOSProbeFailed, L"Failed to get the operating system version."},
       {{L"6"}, 9, kOSProbeFailed, L"Unexpected operating system version 6"},
