@@ -8,86 +8,44 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "osinfo/os_version.h"
 #include "registry/registry_marker.h"
 
+namespace {
+
+// The texts of a table, one between each pair of bars.
+std::vector<std::wstring> Texts(const std::wstring& table) {
+  std::vector<std::wstring> texts;
+  for (std::size_t at = 1, end; (end = table.find(L'|', at)) != std::wstring::npos; at = end + 1)
+    texts.push_back(table.substr(at, end - at));
+  return texts;
+}
+
+}  // namespace
+
 TEST(RuntimeNumbers, VersionPartsReadAsWcstolInBase16) {
-  const wchar_t* const texts[] = {
-      L"0",
-      L"9",
-      L"a",
-      L"f",
-      L"A",
-      L"F",
-      L"g",
-      L"G",
-      L"/",
-      L":",
-      L"@",
-      L"`",
-      L"19",
-      L"af",
-      L"AF",
-      L"fg",
-      L"-1",
-      L"-f",
-      L"+7",
-      L" \t\r\n\v\f5",
-      L"- 5",
-      L"0x",
-      L"0xg",
-      L"0x1",
-      L"0X1f",
-      L"-0x10",
-      L"00x1",
-      L"0x0x1",
-      L"7fffffff",
-      L"7FFFFFFF",
-      L"80000000",
-      L"-7fffffff",
-      L"-80000000",
-      L"-80000001",
-      L"ffffffff",
-      L"100000000",
-      L"ffffffffffffffffff",
-  };
-  for (const wchar_t* text : texts) {
-    SCOPED_TRACE(testing::PrintToString(std::wstring(text)));
+  for (const std::wstring& text : Texts(
+           L"|0|9|a|f|A|F|g|G|/|:|@|`|19|af|AF|fg|-1|-f|+7| \t\r\n\v\f5|- 5|0x|0xg|0x1|0X1f|-0x10|"
+           L"00x1|0x0x1|7fffffff|7FFFFFFF|80000000|-7fffffff|-80000000|-80000001|ffffffff|"
+           L"100000000|ffffffffffffffffff|")) {
+    SCOPED_TRACE(testing::PrintToString(text));
     // The part is the minor number, so that the whole 16 bits it keeps are compared.
-    const std::wstring version = L"0." + std::wstring(text);
     OSVersionCode code = 0;
-    ASSERT_TRUE(ParseOSVersionText(version.c_str(), 9, &code));
-    EXPECT_EQ(code,
-              PackOSVersionCode(0, static_cast<std::uint32_t>(std::wcstol(text, nullptr, 16)), 9));
+    ASSERT_TRUE(ParseOSVersionText((L"0." + text).c_str(), 9, &code));
+    const auto read = static_cast<std::uint32_t>(std::wcstol(text.c_str(), nullptr, 16));
+    EXPECT_EQ(code, PackOSVersionCode(0, read, 9));
   }
 }
 
 // Past 2147483647 the launcher keeps the text's 32-bit pattern up to 4294967295, where the
 // runtime would stop at INT_MAX; the host tests pin that range.
 TEST(RuntimeNumbers, ValueTextsReadAsWtoi) {
-  const wchar_t* const texts[] = {
-      L"0",
-      L"9",
-      L"/",
-      L":",
-      L"42abc",
-      L"+42",
-      L"-42",
-      L" \t\r\n\v\f42",
-      L"- 1",
-      L"+",
-      L"-",
-      L"Unknow",
-      L"",
-      L"2147483647",
-      L"-2147483647",
-      L"-2147483648",
-      L"-2147483649",
-      L"-99999999999999999999",
-  };
-  for (const wchar_t* text : texts) {
-    SCOPED_TRACE(testing::PrintToString(std::wstring(text)));
-    EXPECT_EQ(RegValueFromText(text), static_cast<std::uint32_t>(_wtoi(text)));
+  for (const std::wstring& text :
+       Texts(L"|0|9|/|:|42abc|+42|-42| \t\r\n\v\f42|- 1|+|-|Unknow||2147483647|-2147483647|"
+             L"-2147483648|-2147483649|-99999999999999999999|")) {
+    SCOPED_TRACE(testing::PrintToString(text));
+    EXPECT_EQ(RegValueFromText(text.c_str()), static_cast<std::uint32_t>(_wtoi(text.c_str())));
   }
 }
