@@ -8,8 +8,9 @@
 
 #include "perinax_version.h"
 #include "recording_trace.h"
-#include "tools/explain/report.h"
-#include "tools/explain/utf.h"
+#include "tools/explain/cli/command_line.h"
+#include "tools/explain/engine/explainer.h"
+#include "tools/explain/engine/utf.h"
 
 using namespace std::string_literals;
 
@@ -104,10 +105,12 @@ TEST(ExplainWarnings, OneRowAWarning) {
     SCOPED_TRACE(ini.substr(0, 80));
     std::vector<std::string> found;
     std::wstring messages;
-    for (const Warning& warning :
-         Explain(IniReader::FromBytes(ini), kFolder, L"C:\\Media\\Perinax.ini", L"").warnings) {
-      found.push_back(InfoOf(warning.code).name + "@"s + std::to_string(warning.line));
-      messages += warning.message + L"\n";
+    const auto explanation =
+        Explain({.bytes = ini, .file = L"C:\\Media\\Perinax.ini", .folder = kFolder});
+    ASSERT_TRUE(explanation);
+    for (const Finding& finding : explanation->findings) {
+      found.push_back(InfoOf(finding.code).name + "@"s + std::to_string(finding.line()));
+      messages += finding.message + L"\n";
     }
     EXPECT_EQ(Joined(found), expected) << Utf8FromUtf16(messages);
     EXPECT_NE(messages.find(Utf16FromUtf8(says)), std::wstring::npos) << Utf8FromUtf16(messages);
