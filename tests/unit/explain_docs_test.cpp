@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "tools/explain/explainer.h"
+#include "tools/explain/engine/explainer.h"
 
 namespace {
 
@@ -34,9 +34,10 @@ std::vector<std::string> IniBlocks(const std::filesystem::path& page) {
 }
 
 bool Draws(const std::string& ini, Code code, const std::filesystem::path& folder) {
-  for (const Warning& warning :
-       Explain(IniReader::FromBytes(ini), folder, L"Perinax.ini", L"").warnings) {
-    if (warning.code == code) return true;
+  const std::optional<Explanation> explanation =
+      Explain({.bytes = ini, .file = L"Perinax.ini", .folder = folder});
+  for (const Finding& finding : explanation.value().findings) {
+    if (finding.code == code) return true;
   }
   return false;
 }

@@ -8,8 +8,10 @@
 #include <nlohmann/json.hpp>
 #include <set>
 
-#include "tools/explain/report.h"
-#include "tools/explain/utf.h"
+#include "tools/explain/cli/command_line.h"
+#include "tools/explain/engine/explainer.h"
+#include "tools/explain/engine/utf.h"
+#include "tools/explain/formats/forms.h"
 
 namespace {
 
@@ -59,14 +61,16 @@ TEST(ExplainSarif, LocationIsFileAsGivenAsAUriReference) {
 }
 
 TEST(ExplainSarif, FingerprintsSurviveLinesAddedAbove) {
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "perinax-sarif";
-  std::filesystem::create_directories(folder);
   std::ifstream in(kSource / "tests/sarif/usual mistakes.ini", std::ios::binary);
   const std::string ini{std::istreambuf_iterator<char>(in), {}};
-  std::ofstream(folder / "before.ini", std::ios::binary) << ini;
-  std::ofstream(folder / "after.ini", std::ios::binary) << "; one\n; two\n\n" + ini;
-  const nlohmann::json before = Explained("sarif", folder / "before.ini")["runs"][0]["results"];
-  const nlohmann::json after = Explained("sarif", folder / "after.ini")["runs"][0]["results"];
+  const auto results = [](const std::string& bytes) {
+    const std::optional<Explanation> explanation =
+        Explain({.bytes = bytes, .file = L"Perinax.ini"});
+    return nlohmann::json::parse(
+        FormatSarif(explanation.value(), L"Perinax.ini"))["runs"][0]["results"];
+  };
+  const nlohmann::json before = results(ini);
+  const nlohmann::json after = results("; one\n; two\n\n" + ini);
   ASSERT_EQ(before.size(), after.size());
   std::set<std::string> distinct;
   for (std::size_t i = 0; i < before.size(); ++i) {
@@ -76,5 +80,4 @@ TEST(ExplainSarif, FingerprintsSurviveLinesAddedAbove) {
     distinct.insert(before[i]["partialFingerprints"].dump());
   }
   EXPECT_EQ(distinct.size(), before.size()) << "each finding its own fingerprint";
-  std::filesystem::remove_all(folder);
 }

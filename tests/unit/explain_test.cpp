@@ -8,8 +8,9 @@
 
 #include "perinax_version.h"
 #include "recording_trace.h"
-#include "tools/explain/report.h"
-#include "tools/explain/utf.h"
+#include "tools/explain/cli/command_line.h"
+#include "tools/explain/engine/explainer.h"
+#include "tools/explain/engine/utf.h"
 
 using namespace std::string_literals;
 
@@ -35,6 +36,13 @@ std::string WriteIni(const std::string& name, const std::string& bytes) {
   return (kFolder / name).string();
 }
 
+// A file saved as UTF-16LE with its byte-order mark.
+std::string Utf16Le(const std::string& utf8) {
+  std::string bytes;
+  for (const wchar_t c : L"\xFEFF" + Utf16FromUtf8(utf8)) bytes += {char(c & 0xFF), char(c >> 8)};
+  return bytes;
+}
+
 ExplainOutput RunOn(const std::vector<std::string>& words) {
   std::vector<std::wstring> wide;
   std::vector<std::filesystem::path> paths;
@@ -53,12 +61,6 @@ TEST(ExplainWarnings, OneRowAWarning) {
   auto path = [](const std::string& p) { return Section("Default", p); };
   auto value = [](const std::string& v) { return Section("Default", "SOFTWARE\\V", v); };
   auto setup = [](const std::string& s) { return Section("Default", "SOFTWARE\\V", "1", s); };
-  auto utf16le = [](const std::string& utf8) {
-    const std::wstring text = L"\xFEFF" + Utf16FromUtf8(utf8);
-    std::string bytes;
-    for (const wchar_t c : text) bytes += {char(c & 0xFF), char(c >> 8)};
-    return bytes;
-  };
   // 17 sections of 250 characters fill the 4,096 of the list of names: [win8] is past it.
   std::string hidden, hiddenFound, many, manyFound = "no-default@1";
   for (int i = 1; i <= 17; ++i) {
@@ -92,7 +94,7 @@ TEST(ExplainWarnings, OneRowAWarning) {
       {setup("tools"), "setup-file@2", "folder"},
       {"\xEF\xBB\xBF" + clean, "encoding@1|keys-before-section@1|no-default@1", "Wine recognises"},
       {clean + "; caf\xC3\xA9\n", "encoding@9", "ANSI code page"},
-      {utf16le(clean + "; caf\xC3\xA9\n"), "", ""},
+      {Utf16Le(clean + "; caf\xC3\xA9\n"), "", ""},
       {"\xFE\xFF\0[\0S\0]"s, "encoding@1|keys-before-section@1|no-default@1", "big-endian"},
       {clean + "x\0=1\n"s, "encoding@9|unknown-key@9", "NUL"},
       {Section("win7") + ";" + std::string(5000, 'x') + "\n" + clean, "", ""},
@@ -104,15 +106,58 @@ TEST(ExplainWarnings, OneRowAWarning) {
     SCOPED_TRACE(ini.substr(0, 80));
     std::vector<std::string> found;
     std::wstring messages;
-    for (const Warning& warning :
-         Explain(IniReader::FromBytes(ini), kFolder, L"C:\\Media\\Perinax.ini", L"").warnings) {
-      found.push_back(InfoOf(warning.code).name + "@"s + std::to_string(warning.line));
-      messages += warning.message + L"\n";
+    const auto explanation =
+        Explain({.bytes = ini, .file = L"C:\\Media\\Perinax.ini", .folder = kFolder});
+    ASSERT_TRUE(explanation);
+    for (const Finding& finding : explanation->findings) {
+      found.push_back(InfoOf(finding.code).name + "@"s + std::to_string(finding.line()));
+      messages += finding.message + L"\n";
     }
     EXPECT_EQ(Joined(found), expected) << Utf8FromUtf16(messages);
     EXPECT_NE(messages.find(Utf16FromUtf8(says)), std::wstring::npos) << Utf8FromUtf16(messages);
   }
   std::filesystem::remove_all(kFolder);
+}
+
+// Each row finds the first finding of its code, and where it lies on its line: the key
+// name, the value inside its quotes, the section name inside its brackets, or the line
+// alone. Columns count UTF-16 units of the text as Windows decodes it.
+TEST(ExplainWarnings, RangeOnTheLine) {
+  const std::string clean = Section("Default");
+  const std::string smile = "\xF0\x9F\x98\x80";  // U+1F600: four ANSI characters, two UTF-16 units
+  struct Row {
+    std::string ini;
+    Code code;
+    std::uint32_t line, start, end;
+  };
+  const Row rows[] = {
+      {clean + "  SetupFlie = x.exe\n", Code::kUnknownKey, 9, 3, 12},
+      {"[Default]\rSetupFlie=x\n" + clean.substr(10), Code::kUnknownKey, 2, 1, 10},
+      {clean + "\tsetupfile = other.exe\n", Code::kDuplicateKey, 9, 2, 11},
+      {"[Default]\nSetupFile=setup.exe\n\tRegPath32KeyValue = \"0x10\"\n", Code::kValueNumber, 3,
+       23, 27},
+      {"[Default]\nSetupFile=setup.exe\n", Code::kMissingKey, 1, 2, 9},
+      {"  [ Win7 ]\n" + clean, Code::kSectionCase, 1, 5, 9},
+      {clean + "[default] ; again\n", Code::kDuplicateSection, 9, 2, 9},
+      {clean + "[]\n", Code::kUnusedSection, 9, 2, 2},
+      {clean + smile + "x=1\n", Code::kUnknownKey, 9, 1, 6},
+      {Utf16Le(clean + smile + "x=1\n"), Code::kUnknownKey, 9, 1, 4},
+      {Utf16Le("[Default]\nRegPath64KeyPath=" + smile + " ; c\n"), Code::kInlineComment, 2, 18, 24},
+      {Section("win7"), Code::kNoDefault, 1, 1, 1},
+      {"a=1\n" + clean, Code::kKeysBeforeSection, 1, 1, 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.ini.substr(0, 80));
+    const auto explanation = Explain({.bytes = row.ini, .file = L"Perinax.ini"});
+    ASSERT_TRUE(explanation);
+    const auto found = std::find_if(explanation->findings.begin(), explanation->findings.end(),
+                                    [&](const Finding& f) { return f.code == row.code; });
+    ASSERT_NE(found, explanation->findings.end()) << InfoOf(row.code).name;
+    EXPECT_EQ(found->line(), row.line);
+    EXPECT_EQ(found->column(), row.start);
+    EXPECT_EQ(found->range.end.line, row.line);
+    EXPECT_EQ(found->range.end.column, row.end);
+  }
 }
 
 // Each row runs perinax-explain on its words and finds its text in what it writes (on standard
@@ -216,4 +261,33 @@ TEST(ExplainOutput, CountsNamesAndFolder) {
   EXPECT_EQ(seen["warnings"][0]["code"], "setup-file");
   EXPECT_EQ(blind["warnings"].size(), 0u);
   std::filesystem::remove_all(kFolder);
+}
+
+// A failure keeps its message on standard error in every form; the machine forms say it on
+// standard output too, where a CI job reads them.
+TEST(ExplainOutput, FailureOnStandardOutput) {
+  const std::string missing = (kFolder / "missing.ini").string();
+  const std::string message = "cannot read " + missing + ": no such file";
+  for (const std::vector<std::string>& words :
+       {std::vector<std::string>{missing}, {"--json", missing}, {"--format", "sarif", missing}}) {
+    SCOPED_TRACE(Joined(words));
+    const ExplainOutput output = RunOn(words);
+    EXPECT_EQ(output.exitCode, 2);
+    EXPECT_EQ(output.err, "perinax-explain: " + message + "\n");
+    if (words.size() == 1) {
+      EXPECT_EQ(output.out, "");
+    } else if (words.size() == 2) {
+      EXPECT_EQ(nlohmann::json::parse(output.out), nlohmann::json({{"failure", message}}));
+    } else {
+      const nlohmann::json run = nlohmann::json::parse(output.out)["runs"][0];
+      EXPECT_EQ(run["results"], nlohmann::json::array());
+      const nlohmann::json& invocation = run["invocations"][0];
+      EXPECT_EQ(invocation["executionSuccessful"], false);
+      EXPECT_EQ(invocation["toolExecutionNotifications"][0]["level"], "error");
+      EXPECT_EQ(invocation["toolExecutionNotifications"][0]["message"]["text"], message);
+    }
+  }
+  // The form asked for before a wrong word says it in its own way.
+  EXPECT_EQ(nlohmann::json::parse(RunOn({"--json", "--frobnicate"}).out)["failure"],
+            "unknown option --frobnicate");
 }

@@ -1,71 +1,73 @@
 // The browser page's way into perinax-explain: the page hands over the INI
 // file's bytes as they are (so that UTF-16, byte-order marks and ANSI text are
-// read as the command line reads them), and the checker runs on them exactly as
-// `perinax-explain --no-folder` does. The page holds no rule of its own.
+// read as the command line reads them), and the engine explains them as
+// `perinax-explain --no-folder` does: the page holds no rule of its own.
 
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
-#include <vector>
+#include <string_view>
 
-#include "tools/explain/report.h"
-#include "tools/explain/utf.h"
+#include "tools/explain/cli/command_line.h"
+#include "tools/explain/engine/explainer.h"
+#include "tools/explain/engine/utf.h"
+#include "tools/explain/formats/forms.h"
 
 namespace {
-
-// In Emscripten's in-memory file system; the page cannot see the author's folder.
-const std::filesystem::path kFolder = "/ini";
 
 std::string g_result;
 int g_exitCode = kExplainFailed;
 
-// The file keeps the name the author gave it, as it shows in the trace; a
-// name with no usable characters is the launcher's own.
-std::filesystem::path InputPath(const std::string& name) {
+// The file keeps the name the author gave it, as it shows in the trace, in a
+// folder of its own (the page cannot see the author's); a name with no usable
+// characters is the launcher's own.
+std::wstring ShownName(const std::string& name) {
   std::string kept;
   for (const char c : std::filesystem::path(name).filename().string()) {
     if (c != '/' && c != '\0') kept += c;
   }
   if (kept.empty() || kept == "." || kept == "..") kept = "Perinax.ini";
-  return kFolder / kept;
+  return Utf16FromUtf8("/ini/" + kept);
 }
 
 }  // namespace
 
 extern "C" {
 
-// Writes `size` bytes as the INI file named `name` and runs the checker on it:
-// with an empty `caseName` its JSON form, else that case's exact trace. The
-// text is valid until the next call; ExplainExitCode gives the checker's exit code.
+// Explains `size` bytes of the INI file named `name`: with an empty `caseName`
+// in the JSON form, else that case's exact trace. The text is valid until the
+// next call; ExplainExitCode gives the checker's exit code.
 EMSCRIPTEN_KEEPALIVE const char* ExplainBytes(const char* name, const std::uint8_t* bytes,
                                               std::size_t size, const char* caseName) {
-  std::error_code error;
-  std::filesystem::remove_all(kFolder, error);
-  std::filesystem::create_directories(kFolder, error);
-  const std::filesystem::path path = InputPath(name);
-  {
-    std::ofstream file(path, std::ios::binary);
-    file.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(size));
+  const std::string_view only = caseName;
+  ExplainRequest request{.bytes = {reinterpret_cast<const char*>(bytes), size},
+                         .file = ShownName(name)};
+  if (!only.empty()) {
+    request.only = FindExplainCase(only);
+    if (request.only == nullptr) {
+      g_exitCode = kExplainFailed;
+      g_result = "perinax-explain: unknown case " + std::string(only) + "\n" + Usage();
+      return g_result.c_str();
+    }
   }
-  std::vector<std::wstring> words = {L"--no-folder"};
-  const std::string only = caseName;
-  if (only.empty()) {
-    words.emplace_back(L"--json");
+  const std::optional<Explanation> explanation = Explain(request);
+  if (!explanation) {
+    g_exitCode = kExplainFailed;
+    g_result = "perinax-explain: cannot read " + Utf8FromUtf16(request.file) + "\n";
+    return g_result.c_str();
+  }
+  g_exitCode = ExitCodeOf(*explanation);
+  if (request.only == nullptr) {
+    g_result = FormatJson(*explanation);
   } else {
-    words.emplace_back(L"--case");
-    words.push_back(Utf16FromUtf8(only));
+    const auto plan = std::find_if(explanation->cases.begin(), explanation->cases.end(),
+                                   [&](const CasePlan& p) { return p.spec == request.only; });
+    g_result = FormatCaseTrace(*plan);
   }
-  words.push_back(Utf16FromUtf8(path.string()));
-  // Only FILE's word is opened as a path.
-  std::vector<std::filesystem::path> paths(words.size());
-  paths.back() = path;
-  const ExplainOutput output = RunExplainer(words, paths);
-  g_exitCode = output.exitCode;
-  g_result = output.exitCode == kExplainFailed ? output.err : output.out;
   return g_result.c_str();
 }
 

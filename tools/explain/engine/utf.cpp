@@ -1,4 +1,4 @@
-#include "tools/explain/utf.h"
+#include "tools/explain/engine/utf.h"
 
 #include <cstdint>
 #include <cwchar>

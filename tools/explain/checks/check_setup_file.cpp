@@ -2,8 +2,9 @@
 
 #include <system_error>
 
-#include "tools/explain/checker.h"
-#include "tools/explain/wording.h"
+#include "tools/explain/checks/checker.h"
+#include "tools/explain/checks/wording.h"
+#include "tools/explain/engine/planning_platform.h"
 
 void CheckSetupFile(Checker& checker, const std::wstring& about, const IniKey& key,
                     const std::wstring& file) {

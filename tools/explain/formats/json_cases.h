@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "tools/explain/explainer.h"
+#include "tools/explain/engine/explanation.h"
 
 // The case without its trace.
 nlohmann::ordered_json CaseJson(const CasePlan& plan);

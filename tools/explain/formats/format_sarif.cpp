@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "perinax_version.h"
-#include "tools/explain/json_cases.h"
-#include "tools/explain/report.h"
-#include "tools/explain/utf.h"
+#include "tools/explain/engine/utf.h"
+#include "tools/explain/formats/forms.h"
+#include "tools/explain/formats/json_cases.h"
 
 namespace {
 
@@ -62,6 +62,19 @@ std::string Fingerprint(std::string_view text) {
   return hex;
 }
 
+json Driver() {
+  return {{"name", "perinax-explain"},
+          {"version", PERINAX_VERSION_TEXT},
+          {"semanticVersion", SemanticVersion(PERINAX_VERSION_TEXT)},
+          {"rules", Rules()}};
+}
+
+std::string Log(const json& run) {
+  return DumpJson({{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
+                   {"version", "2.1.0"},
+                   {"runs", json::array({run})}});
+}
+
 }  // namespace
 
 std::string UriReference(const std::wstring& path) {
@@ -107,33 +120,39 @@ std::string FormatSarif(const Explanation& explanation, const std::wstring& show
   // A finding is known by its code and what it is about; a second finding of
   // both gets its ordinal, so that each keeps its own fingerprint.
   std::map<std::string, int> seen;
-  for (const Warning& warning : explanation.warnings) {
-    const CodeInfo& info = InfoOf(warning.code);
-    const std::string about = std::string(info.name) + "\n" + Utf8FromUtf16(warning.about);
+  for (const Finding& finding : explanation.findings) {
+    const CodeInfo& info = InfoOf(finding.code);
+    const std::string about = std::string(info.name) + "\n" + Utf8FromUtf16(finding.about);
     const int ordinal = seen[about]++;
     results.push_back(
         {{"ruleId", info.name},
-         {"ruleIndex", static_cast<int>(warning.code)},
+         {"ruleIndex", static_cast<int>(finding.code)},
          {"level", "warning"},
-         {"message", {{"text", Utf8FromUtf16(warning.message)}}},
+         {"message", {{"text", Utf8FromUtf16(finding.message)}}},
          {"locations",
           {{{"physicalLocation",
-             {{"artifactLocation", {{"uri", uri}}}, {"region", {{"startLine", warning.line}}}}}}}},
+             {{"artifactLocation", {{"uri", uri}}},
+              {"region", {{"startLine", finding.line()}}}}}}}},
          {"partialFingerprints",
           {{"perinaxFinding/v1", Fingerprint(about + "\n" + std::to_string(ordinal))}}}});
   }
   json cases = json::array();
   for (const CasePlan& plan : explanation.cases) cases.push_back(CaseJson(plan));
-  const json driver = {{"name", "perinax-explain"},
-                       {"version", PERINAX_VERSION_TEXT},
-                       {"semanticVersion", SemanticVersion(PERINAX_VERSION_TEXT)},
-                       {"rules", Rules()}};
   const json run = {
-      {"tool", {{"driver", driver}}},
+      {"tool", {{"driver", Driver()}}},
       {"artifacts", {{{"location", {{"uri", uri}}}}}},
       {"results", std::move(results)},
       {"properties", {{"folderChecked", explanation.folderChecked}, {"cases", std::move(cases)}}}};
-  return DumpJson({{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
-                   {"version", "2.1.0"},
-                   {"runs", json::array({run})}});
+  return Log(run);
+}
+
+std::string FormatSarifFailure(const std::string& message) {
+  // No results: the run did not get as far as looking at the file.
+  const json invocation = {
+      {"executionSuccessful", false},
+      {"exitCode", kExplainFailed},
+      {"toolExecutionNotifications", {{{"level", "error"}, {"message", {{"text", message}}}}}}};
+  return Log({{"tool", {{"driver", Driver()}}},
+              {"invocations", json::array({invocation})},
+              {"results", json::array()}});
 }

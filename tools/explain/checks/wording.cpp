@@ -1,10 +1,10 @@
-#include "tools/explain/wording.h"
+#include "tools/explain/checks/wording.h"
 
 #include <algorithm>
 #include <cwchar>
 
-#include "tools/explain/explainer.h"
-#include "tools/explain/utf.h"
+#include "tools/explain/engine/explanation.h"
+#include "tools/explain/engine/utf.h"
 
 std::wstring Lower(std::wstring_view text) {
   std::wstring lower(text);

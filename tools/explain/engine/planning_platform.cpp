@@ -1,9 +1,9 @@
-#include "tools/explain/planning_platform.h"
+#include "tools/explain/engine/planning_platform.h"
 
 #include <algorithm>
 #include <system_error>
 
-#include "tools/explain/utf.h"
+#include "tools/explain/engine/utf.h"
 
 namespace {
 
@@ -134,6 +134,5 @@ bool PlanningShell::IsFolder(const wchar_t* path) {
 
 bool PlanningShell::Execute(const LaunchRecord& record, ProcessHandle*) {
   file_ = record.lpFile;
-  parameters_ = record.lpParameters;
   return false;
 }

@@ -4,14 +4,14 @@
 #include <algorithm>
 #include <array>
 
-#include "tools/explain/checker.h"
-#include "tools/explain/wording.h"
+#include "tools/explain/checks/checker.h"
+#include "tools/explain/checks/wording.h"
 
 namespace {
 
 void NoFallback(Checker& checker) {
   const std::wstring fallback = Bracketed(checker.fallback());
-  checker.Add(1, Code::kNoDefault, fallback,
+  checker.Add(Checker::LineStart(1), Code::kNoDefault, fallback,
               L"there is no " + fallback + L" section, which " +
                   CaseNames(checker.Readers(checker.fallback())) +
                   L" read: there every setting is missing (\"Unknow\"), nothing is written and "
@@ -35,16 +35,15 @@ Leads NearLeads(const Checker& checker) {
 
 // A section no case reads: a near miss of a version section, or unused.
 void Unread(Checker& checker, const IniSection& section, const Leads& nearLeads,
-            std::wstring& gist) {
+            const std::vector<const IniSection*>& past, std::wstring& gist) {
   if (checker.Name(section).empty()) {
     if (checker.Full(Code::kUnusedSection, section.line)) return;
-    checker.Add(section.line, Code::kUnusedSection, L"[]",
+    checker.Add(checker.NameRange(section), Code::kUnusedSection, L"[]",
                 L"a section without a name is never read; give it one of the names Perinax "
                 L"reads");
     return;
   }
   // Version sections past the list of names are warned of already.
-  const auto& past = checker.pastList;
   if (!past.empty() && std::find(past.begin(), past.end(), &section) != past.end()) return;
   const std::vector<std::wstring>& candidates = checker.candidates();
   const bool near = nearLeads[static_cast<std::size_t>(GistLead(checker.Name(section)))];
@@ -58,7 +57,7 @@ void Unread(Checker& checker, const IniSection& section, const Leads& nearLeads,
     if (IniReader::SameName(checker.Name(section), candidate) ||
         gist == checker.candidateGists()[i]) {
       if (checker.Full(Code::kSectionCase, section.line)) return;
-      checker.Add(section.line, Code::kSectionCase, Bracketed(checker.Name(section)),
+      checker.Add(checker.NameRange(section), Code::kSectionCase, Bracketed(checker.Name(section)),
                   Bracketed(checker.Name(section)) + L" is never chosen: Perinax looks for " +
                       Bracketed(candidate) + L" with exactly that spelling and case, so " +
                       CaseNames(checker.CandidateCases(candidate)) + L" read " +
@@ -79,14 +78,14 @@ void Unread(Checker& checker, const IniSection& section, const Leads& nearLeads,
   for (const std::wstring& candidate : candidates) {
     known += (known.empty() ? L"" : L", ") + Bracketed(candidate);
   }
-  checker.Add(section.line, Code::kUnusedSection, Bracketed(checker.Name(section)),
+  checker.Add(checker.NameRange(section), Code::kUnusedSection, Bracketed(checker.Name(section)),
               Bracketed(checker.Name(section)) + L" is never read: Perinax reads only " + known +
                   L" and " + Bracketed(fallback) + hint);
 }
 
 }  // namespace
 
-void CheckSections(Checker& checker) {
+void CheckSections(Checker& checker, const std::vector<const IniSection*>& pastList) {
   const IniReader& ini = checker.ini();
   if (ini.FindSection(checker.fallback()) == nullptr) NoFallback(checker);
   const Leads nearLeads = NearLeads(checker);
@@ -104,13 +103,14 @@ void CheckSections(Checker& checker) {
     if (section.repeated) {
       if (checker.Full(Code::kDuplicateSection, section.line)) continue;
       const IniSection* first = ini.FindSection(checker.Name(section));
-      checker.Add(section.line, Code::kDuplicateSection, Bracketed(checker.Name(section)),
+      checker.Add(checker.NameRange(section), Code::kDuplicateSection,
+                  Bracketed(checker.Name(section)),
                   Bracketed(checker.Name(section)) + L" appears again (first on line " +
                       std::to_wstring(first->line) +
                       L"): Windows reads only the first, so the keys here are never read; merge "
                       L"the two");
       continue;
     }
-    Unread(checker, section, nearLeads, gist);
+    Unread(checker, section, nearLeads, pastList, gist);
   }
 }

@@ -7,9 +7,10 @@
 
 #include "common/os_version_code.h"
 #include "common/text.h"
-#include "tools/explain/report.h"
-#include "tools/explain/utf.h"
-#include "tools/explain/wording.h"
+#include "tools/explain/checks/wording.h"
+#include "tools/explain/engine/explainer.h"
+#include "tools/explain/engine/utf.h"
+#include "tools/explain/formats/forms.h"
 
 namespace {
 
@@ -120,12 +121,12 @@ std::string FormatTable(const Explanation& explanation) {
 std::string FormatWarnings(const Explanation& explanation, const std::wstring& shownFile) {
   std::string text;
   const std::string file = Utf8FromUtf16(shownFile);
-  for (const Warning& warning : explanation.warnings) {
-    text += file + ":" + std::to_string(warning.line) +
-            ": warning: " + Utf8FromUtf16(warning.message) + " [" + InfoOf(warning.code).name +
+  for (const Finding& finding : explanation.findings) {
+    text += file + ":" + std::to_string(finding.line()) +
+            ": warning: " + Utf8FromUtf16(finding.message) + " [" + InfoOf(finding.code).name +
             "]\n";
   }
-  const std::size_t count = explanation.warningCount;
+  const std::size_t count = explanation.findingCount;
   text += count == 0 ? std::string("no warnings\n")
                      : std::to_string(count) + (count == 1 ? " warning\n" : " warnings\n");
   return text;

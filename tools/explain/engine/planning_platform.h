@@ -17,6 +17,7 @@
 #include "registry/registry_api.h"
 #include "settings/ini_reader.h"
 #include "settings/profile_api.h"
+#include "tools/explain/engine/explanation.h"
 
 // The INI file stands in for Perinax.ini whatever path the launcher builds; the
 // folder reported as current is a short stand-in, since the media folder on the
@@ -76,12 +77,7 @@ class PlanningOsProbe final : public OsProbeApi {
 // registry refuses it (ERROR_BAD_PATHNAME).
 class PlanningRegistry final : public RegistryApi {
  public:
-  struct Write {
-    std::wstring key;  // as created, below HKEY_LOCAL_MACHINE
-    std::uint32_t access = 0;
-    std::wstring name;
-    std::uint32_t value = 0;
-  };
+  using Write = RegistryWrite;
 
   std::int32_t OpenKey(const wchar_t* path, std::uint32_t access, RegKey* key) override;
   std::int32_t CreateKey(const wchar_t* path, std::uint32_t access, RegKey* key) override;
@@ -117,14 +113,12 @@ class PlanningShell final : public ShellApi {
   bool GetExitCode(ProcessHandle, std::uint32_t*) override { return false; }
   void CloseProcess(ProcessHandle) override {}
 
-  // What the shell was asked to start (lpFile, lpParameters), if anything.
+  // What the shell was asked to start (lpFile), if anything.
   const std::optional<std::wstring>& file() const { return file_; }
-  const std::wstring& parameters() const { return parameters_; }
 
  private:
   std::optional<std::filesystem::path> iniFolder_;
   std::optional<std::wstring> file_;
-  std::wstring parameters_;
 };
 
 // Keeps every trace line.

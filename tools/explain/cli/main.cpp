@@ -6,15 +6,15 @@
 //   perinax-explain --list-codes | --version | --help
 //
 // One source for the Linux program and the Windows console program; the work
-// is done by the portable code in tools/explain/.
+// is done by the engine in tools/explain/engine/, its checks and its forms.
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "tools/explain/report.h"
-#include "tools/explain/utf.h"
+#include "tools/explain/cli/command_line.h"
+#include "tools/explain/engine/utf.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -1,9 +1,19 @@
-#include "tools/explain/checker.h"
+#include "tools/explain/checks/checker.h"
 
 #include <algorithm>
 
 #include "common/os_version_code.h"
-#include "tools/explain/wording.h"
+#include "tools/explain/checks/wording.h"
+
+CheckerFindings RunChecks(const IniReader& ini, const std::optional<std::filesystem::path>& folder,
+                          const std::vector<CasePlan>& plans) {
+  Checker checker(ini, folder, plans);
+  CheckEncoding(checker);
+  CheckLinesBeforeSection(checker);
+  const std::vector<const IniSection*> pastList = CheckSectionList(checker);
+  CheckSections(checker, pastList);
+  return checker.Finish();
+}
 
 const IniKeySpec* KeyOf(std::wstring_view name) {
   for (const IniKeySpec& key : kIniKeys) {
@@ -52,30 +62,54 @@ Checker::Checker(const IniReader& ini, const std::optional<std::filesystem::path
   sectionsRead_.erase(std::unique(sectionsRead_.begin(), sectionsRead_.end()), sectionsRead_.end());
 }
 
-std::vector<Warning> Checker::Run() {
-  CheckEncoding(*this);
-  CheckLinesBeforeSection(*this);
-  CheckSectionList(*this);
-  CheckSections(*this);
+CheckerFindings Checker::Finish() {
   AddLeftOut();
-  std::stable_sort(warnings_.begin(), warnings_.end(),
-                   [](const Warning& a, const Warning& b) { return a.line < b.line; });
-  return std::move(warnings_);
+  // By line alone: findings of one line keep the order they were found in.
+  std::stable_sort(findings_.begin(), findings_.end(),
+                   [](const Finding& a, const Finding& b) { return a.line() < b.line(); });
+  return {std::move(findings_), found_};
 }
 
-void Checker::Add(std::uint32_t line, Code code, std::wstring about, std::wstring message) {
-  if (Full(code, line)) return;
+void Checker::Add(Range where, Code code, std::wstring about, std::wstring message) {
+  if (Full(code, where.start.line)) return;
   ++found_;
   ++tallies_[static_cast<std::size_t>(code)].kept;
-  warnings_.push_back(Warning{line == 0 ? 1 : line, code, std::move(about), std::move(message)});
+  if (where.start.line == 0) where = LineStart(1);
+  findings_.push_back(Finding{where, code, std::move(about), std::move(message)});
+}
+
+Range Checker::Span(std::uint32_t line, const wchar_t* text, std::wstring_view part) {
+  // Only blanks (and a section's '[') lie before a name on its line, so this
+  // walks a few units back.
+  const auto at = static_cast<std::size_t>(part.data() - text);
+  std::size_t lineStart = at;
+  while (lineStart > 0 && text[lineStart - 1] != L'\n' && text[lineStart - 1] != L'\r') {
+    --lineStart;
+  }
+  const auto column = static_cast<std::uint32_t>(at - lineStart + 1);
+  return {{line, column}, {line, column + static_cast<std::uint32_t>(part.size())}};
+}
+
+Range Checker::NameRange(const IniSection& section) const {
+  const std::wstring_view name = ini_.Name(section);
+  return Span(section.line, name.data() - section.nameAt, name);
+}
+
+Range Checker::NameRange(const IniKey& key) const {
+  const std::wstring_view name = ini_.Name(key);
+  return Span(key.line, name.data() - key.nameAt, name);
+}
+
+Range Checker::ValueRange(const IniKey& key) const {
+  return Span(key.line, ini_.Name(key).data() - key.nameAt, ini_.Value(key));
 }
 
 void Checker::AddLeftOut() {
   for (const CodeInfo& info : kCatalogue) {
     const Tally& tally = tallies_[static_cast<std::size_t>(info.code)];
     if (tally.leftOut == 0) continue;
-    warnings_.push_back(Warning{
-        tally.firstLeftOut, info.code, L"more",
+    findings_.push_back(Finding{
+        LineStart(tally.firstLeftOut), info.code, L"more",
         std::to_wstring(tally.leftOut) + L" more warnings of this kind from here on are left out"});
   }
 }
@@ -125,10 +159,10 @@ KeyWarnings::KeyWarnings(Checker& checker, Code code, const IniKey& key, const s
                          std::wstring_view value)
     : checker_(checker),
       code_(code),
-      line_(key.line),
+      key_(key),
       about_(about),
       prefix_(Shown(checker.Name(key)) + L"=" + Shown(value) + L" ") {}
 
 void KeyWarnings::operator()(const std::wstring& text) const {
-  checker_.Add(line_, code_, about_, prefix_ + text);
+  checker_.Add(checker_.ValueRange(key_), code_, about_, prefix_ + text);
 }

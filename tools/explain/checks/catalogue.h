@@ -6,7 +6,6 @@
 
 #include <array>
 #include <cstddef>
-#include <string_view>
 
 enum class Code {
   kSectionCase,
@@ -123,11 +122,3 @@ constexpr bool CatalogueInOrder() {
   return true;
 }
 static_assert(CatalogueInOrder(), "each entry sits at its code's place");
-
-// The entry of a name, or null.
-constexpr const CodeInfo* FindCode(std::string_view name) {
-  for (const CodeInfo& info : kCatalogue) {
-    if (name == info.name) return &info;
-  }
-  return nullptr;
-}

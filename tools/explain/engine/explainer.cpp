@@ -1,7 +1,7 @@
 // Runs the launcher's configuration phase and the start of its launch once a
 // case, over the planning platform, and hands the runs to the checks.
 
-#include "tools/explain/explainer.h"
+#include "tools/explain/engine/explainer.h"
 
 #include <system_error>
 
@@ -12,16 +12,16 @@
 #include "launch/setup_runner.h"
 #include "osinfo/os_version.h"
 #include "registry/registry_marker.h"
+#include "settings/ini_reader.h"
 #include "settings/ini_schema.h"
 #include "settings/ini_settings.h"
-#include "tools/explain/checker.h"
-#include "tools/explain/utf.h"
+#include "tools/explain/checks/checks.h"
+#include "tools/explain/engine/planning_platform.h"
+#include "tools/explain/engine/utf.h"
 
-namespace {
-
-CasePlan RunCase(const ExplainCase& spec, const IniReader& ini,
-                 const std::optional<std::filesystem::path>& folder, const std::wstring& file,
-                 const std::wstring& args) {
+CasePlan PlanCase(const ExplainCase& spec, const CaseInputs& inputs) {
+  const IniReader& ini = inputs.ini;
+  const std::optional<std::filesystem::path>& folder = inputs.folder;
   CasePlan plan;
   plan.spec = &spec;
   LauncherState state;
@@ -34,11 +34,11 @@ CasePlan RunCase(const ExplainCase& spec, const IniReader& ini,
   plan.phase = trace.lines;
   // The second line is the INI path the launcher built in the stand-in folder;
   // run from FILE's folder, it would be FILE's own path.
-  if (plan.phase.size() > 1) plan.phase[1] = file;
+  if (plan.phase.size() > 1) plan.phase[1] = inputs.file;
 
   PlanningShell shell(folder);
   trace.lines.clear();
-  static_cast<void>(RunSetupCmd(state.settings, shell, trace, args.c_str()));
+  static_cast<void>(RunSetupCmd(state.settings, shell, trace, inputs.args.c_str()));
   plan.launch = trace.lines;
 
   plan.section = profile.sectionRead().value_or(L"");
@@ -60,8 +60,6 @@ CasePlan RunCase(const ExplainCase& spec, const IniReader& ini,
   }
   return plan;
 }
-
-}  // namespace
 
 const std::vector<ExplainCase>& ExplainCases() {
   static const std::vector<ExplainCase> cases = {
@@ -104,16 +102,19 @@ std::wstring NothingWrittenReason(const CasePlan& plan) {
   return L"the value is not set";
 }
 
-Explanation Explain(const IniReader& ini, const std::optional<std::filesystem::path>& folder,
-                    const std::wstring& file, const std::wstring& args) {
+std::optional<Explanation> Explain(const ExplainRequest& request) {
+  const IniReader ini = IniReader::FromBytes(request.bytes);
+  if (!ini.exists()) return std::nullopt;
   Explanation explanation;
-  explanation.file = file;
-  explanation.folderChecked = folder.has_value();
+  explanation.file = request.file;
+  explanation.only = request.only;
+  explanation.folderChecked = request.folder.has_value();
+  const CaseInputs inputs{ini, request.folder, request.file, request.args};
   for (const ExplainCase& spec : ExplainCases()) {
-    explanation.cases.push_back(RunCase(spec, ini, folder, file, args));
+    explanation.cases.push_back(PlanCase(spec, inputs));
   }
-  Checker checker(ini, folder, explanation.cases);
-  explanation.warnings = checker.Run();
-  explanation.warningCount = checker.found();
+  CheckerFindings found = RunChecks(ini, request.folder, explanation.cases);
+  explanation.findings = std::move(found.findings);
+  explanation.findingCount = found.count;
   return explanation;
 }

@@ -7,8 +7,9 @@
 #include "common/os_version_code.h"
 #include "common/text.h"
 #include "registry/registry_marker.h"
-#include "tools/explain/checker.h"
-#include "tools/explain/wording.h"
+#include "tools/explain/checks/checker.h"
+#include "tools/explain/checks/wording.h"
+#include "tools/explain/engine/explainer.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ void UnknownKey(Checker& checker, const IniSection& section, const IniKey& key) 
       hint = L"; did you mean " + name + L"?";
     }
   }
-  checker.Add(key.line, Code::kUnknownKey, About(checker, section, checker.Name(key)),
+  checker.Add(checker.NameRange(key), Code::kUnknownKey, About(checker, section, checker.Name(key)),
               Shown(checker.Name(key)) + L" in " + Bracketed(checker.Name(section)) +
                   L" is a key Perinax never reads" + hint);
 }
@@ -48,7 +49,7 @@ void MissingKey(Checker& checker, const IniSection& section, const std::wstring&
   } else {
     effect = L"nothing is written";
   }
-  checker.Add(section.line, Code::kMissingKey, About(checker, section, name),
+  checker.Add(checker.NameRange(section), Code::kMissingKey, About(checker, section, name),
               Bracketed(checker.Name(section)) + L" has no " + name + L": on " +
                   CaseNames(affected) + L" " + effect +
                   L"; add the key (keys are not taken from another section)");
@@ -201,19 +202,19 @@ void CheckValue(Checker& checker, const IniSection& section, const IniKey& key,
   const std::wstring value = ValueRead(checker.ini(), section, key);
   const std::size_t length = IniReader::LengthRead(checker.Value(key));
   if (length != checker.Value(key).size()) {
-    checker.Add(key.line, Code::kLongValue, about,
+    checker.Add(checker.ValueRange(key), Code::kLongValue, about,
                 Shown(checker.Name(key)) + L" holds " + std::to_wstring(checker.Value(key).size()) +
                     L" characters; Windows keeps a value's length in 16 bits, so it reads only " +
                     std::to_wstring(std::min<std::size_t>(length, kSettingChars - 1)) +
                     L" of them; shorten it");
   } else if (length > kSettingChars - 1 && IsProgramKey(checker.Name(key))) {
     // A cut name could name another program, so Perinax starts none.
-    checker.Add(key.line, Code::kLongValue, about,
+    checker.Add(checker.ValueRange(key), Code::kLongValue, about,
                 Shown(checker.Name(key)) + L" holds " + std::to_wstring(length) +
                     L" characters, more than the " + std::to_wstring(kSettingChars - 1) +
                     L" Perinax holds: nothing is started and the exit code is 1603; shorten it");
   } else if (length > kSettingChars - 1) {
-    checker.Add(key.line, Code::kLongValue, about,
+    checker.Add(checker.ValueRange(key), Code::kLongValue, about,
                 Shown(checker.Name(key)) + L" holds " + std::to_wstring(length) +
                     L" characters; Perinax reads the first " + std::to_wstring(kSettingChars - 1) +
                     L", ending in " +
@@ -222,7 +223,7 @@ void CheckValue(Checker& checker, const IniSection& section, const IniKey& key,
   }
   for (const std::wstring_view comment : {L" ;", L"\t;"}) {
     if (value.find(comment) != std::wstring::npos) {
-      checker.Add(key.line, Code::kInlineComment, about,
+      checker.Add(checker.ValueRange(key), Code::kInlineComment, about,
                   Shown(checker.Name(key)) + L" holds " + Quoted(value) +
                       L": there are no end-of-line comments in an INI file, so all of it is the "
                       L"value; put the comment on a line of its own that starts with ';'");
@@ -259,7 +260,8 @@ void CheckKeys(Checker& checker, const IniSection& section,
     if (key.repeated) {
       if (checker.Full(Code::kDuplicateKey, key.line)) continue;
       const IniKey* first = checker.ini().FindKey(section, checker.Name(key));
-      checker.Add(key.line, Code::kDuplicateKey, About(checker, section, checker.Name(key)),
+      checker.Add(checker.NameRange(key), Code::kDuplicateKey,
+                  About(checker, section, checker.Name(key)),
                   Shown(checker.Name(key)) + L" appears again in " +
                       Bracketed(checker.Name(section)) + L" (first on line " +
                       std::to_wstring(first->line) + L"): only the first counts; remove one");

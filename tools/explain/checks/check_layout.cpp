@@ -2,8 +2,8 @@
 // whether each version section is in the list of names Perinax looks through.
 
 #include "settings/ini_settings.h"
-#include "tools/explain/checker.h"
-#include "tools/explain/wording.h"
+#include "tools/explain/checks/checker.h"
+#include "tools/explain/checks/wording.h"
 
 void CheckEncoding(Checker& checker) {
   const IniOddities& odd = checker.ini().oddities();
@@ -21,7 +21,7 @@ void CheckEncoding(Checker& checker) {
               L"no section)";
         }
       }
-      checker.Add(1, Code::kEncoding, L"byte-order mark",
+      checker.Add(Checker::LineStart(1), Code::kEncoding, L"byte-order mark",
                   L"the file starts with a UTF-8 byte-order mark, which Windows does not "
                   L"recognise: it reads the three bytes as text, so " +
                       lost +
@@ -30,7 +30,7 @@ void CheckEncoding(Checker& checker) {
       break;
     }
     case IniEncoding::kUtf16BeMark:
-      checker.Add(1, Code::kEncoding, L"byte-order mark",
+      checker.Add(Checker::LineStart(1), Code::kEncoding, L"byte-order mark",
                   L"the file starts with a UTF-16 big-endian byte-order mark, which Windows "
                   L"does not understand: it reads the file as ANSI text and finds no setting in "
                   L"it; save it as UTF-16LE with a byte-order mark (or as ANSI)");
@@ -40,7 +40,7 @@ void CheckEncoding(Checker& checker) {
       break;
   }
   if (!odd.nulLines.empty()) {
-    checker.Add(odd.nulLines.front(), Code::kEncoding, L"NUL",
+    checker.Add(Checker::LineStart(odd.nulLines.front()), Code::kEncoding, L"NUL",
                 std::to_wstring(odd.nulLines.size()) +
                     L" line(s) hold NUL bytes: this is probably not a text file, or one saved as "
                     L"UTF-16 without its byte-order mark; Windows reads it as ANSI text");
@@ -51,7 +51,7 @@ void CheckEncoding(Checker& checker) {
     first = 1;  // the mark itself, reported above
   }
   if (odd.nonAsciiLines.size() > first) {
-    checker.Add(odd.nonAsciiLines[first], Code::kEncoding, L"beyond ASCII",
+    checker.Add(Checker::LineStart(odd.nonAsciiLines[first]), Code::kEncoding, L"beyond ASCII",
                 std::to_wstring(odd.nonAsciiLines.size() - first) +
                     L" line(s) hold characters beyond ASCII; without a byte-order mark Windows "
                     L"reads them through the ANSI code page of the target machine, which "
@@ -71,7 +71,7 @@ void CheckLinesBeforeSection(Checker& checker) {
                                       std::to_wstring(lines.back()) +
                                       L") come before the first section; no section owns "
                                       L"them, so Windows ignores them";
-  checker.Add(lines.front(), Code::kKeysBeforeSection, L"",
+  checker.Add(Checker::LineStart(lines.front()), Code::kKeysBeforeSection, L"",
               what +
                   L"; move into a section what should be read, and make the rest comments with "
                   L"';'");
@@ -81,7 +81,8 @@ void CheckLinesBeforeSection(Checker& checker) {
 // names Perinax reads, which holds kSectionNamesChars characters. Only the
 // sections up to the cut are walked, and each version section is found by
 // name, so a file of many sections costs no more here than a short one.
-void CheckSectionList(Checker& checker) {
+std::vector<const IniSection*> CheckSectionList(Checker& checker) {
+  std::vector<const IniSection*> pastList;
   std::vector<wchar_t> names(kSectionNamesChars, L'\0');
   const IniReader& ini = checker.ini();
   ini.SectionNames(names.data(), static_cast<std::uint32_t>(names.size()));
@@ -103,8 +104,8 @@ void CheckSectionList(Checker& checker) {
         static_cast<std::size_t>(section - sections.data()) < cut) {
       continue;
     }
-    checker.pastList.push_back(section);
-    checker.Add(section->line, Code::kSectionList, Bracketed(checker.Name(*section)),
+    pastList.push_back(section);
+    checker.Add(checker.NameRange(*section), Code::kSectionList, Bracketed(checker.Name(*section)),
                 Bracketed(checker.Name(*section)) + L" lies past the first " +
                     std::to_wstring(kSectionNamesChars) +
                     L" characters of section names that Perinax looks through, so it is never "
@@ -113,4 +114,5 @@ void CheckSectionList(Checker& checker) {
                     Bracketed(checker.ReadInstead(candidate)) +
                     L" instead; move it near the top of the file or remove unused sections");
   }
+  return pastList;
 }

@@ -2,9 +2,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "tools/explain/json_cases.h"
-#include "tools/explain/report.h"
-#include "tools/explain/utf.h"
+#include "tools/explain/engine/explainer.h"
+#include "tools/explain/engine/utf.h"
+#include "tools/explain/formats/forms.h"
+#include "tools/explain/formats/json_cases.h"
 
 nlohmann::ordered_json CaseJson(const CasePlan& plan) {
   using json = nlohmann::ordered_json;
@@ -30,12 +31,12 @@ std::string DumpJson(const nlohmann::ordered_json& document) {
   return document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
-std::string FormatJson(const Explanation& explanation, const ExplainCase* only) {
+std::string FormatJson(const Explanation& explanation) {
   // Ordered, so that the fields come in the documented order.
   using json = nlohmann::ordered_json;
   json cases = json::array();
   for (const CasePlan& plan : explanation.cases) {
-    if (only != nullptr && plan.spec != only) continue;
+    if (explanation.only != nullptr && plan.spec != explanation.only) continue;
     json entry = CaseJson(plan);
     json trace = json::array();
     for (const std::wstring& line : plan.phase) trace.push_back(Utf8FromUtf16(line));
@@ -43,13 +44,17 @@ std::string FormatJson(const Explanation& explanation, const ExplainCase* only) 
     cases.push_back(std::move(entry));
   }
   json warnings = json::array();
-  for (const Warning& warning : explanation.warnings) {
-    warnings.push_back({{"line", warning.line},
-                        {"code", InfoOf(warning.code).name},
-                        {"message", Utf8FromUtf16(warning.message)}});
+  for (const Finding& finding : explanation.findings) {
+    warnings.push_back({{"line", finding.line()},
+                        {"code", InfoOf(finding.code).name},
+                        {"message", Utf8FromUtf16(finding.message)}});
   }
   return DumpJson({{"file", Utf8FromUtf16(explanation.file)},
                    {"folderChecked", explanation.folderChecked},
                    {"cases", std::move(cases)},
                    {"warnings", std::move(warnings)}});
+}
+
+std::string FormatJsonFailure(const std::string& message) {
+  return DumpJson({{"failure", message}});
 }

@@ -7,6 +7,8 @@
 //   check_keys.cpp        the keys and values of a section some case reads
 //   check_setup_file.cpp  the setup program
 // A new warning is an entry in catalogue.h and a few lines in one of them.
+// The checks share nothing they change but the findings: what one check finds
+// for another is its result, which the other takes (see RunChecks).
 
 #include <algorithm>
 #include <array>
@@ -17,9 +19,11 @@
 #include <utility>
 #include <vector>
 
+#include "settings/ini_reader.h"
 #include "settings/ini_schema.h"
-#include "tools/explain/catalogue.h"
-#include "tools/explain/explainer.h"
+#include "tools/explain/checks/catalogue.h"
+#include "tools/explain/checks/checks.h"
+#include "tools/explain/engine/explanation.h"
 
 // The key of the schema of this name (letter case aside), or null for a key
 // Perinax does not read. The keys themselves, and their order, come from the run.
@@ -30,14 +34,13 @@ class Checker {
   Checker(const IniReader& ini, const std::optional<std::filesystem::path>& folder,
           const std::vector<CasePlan>& plans);
 
-  // Every check, then the warnings by line.
-  std::vector<Warning> Run();
-  // Every warning found, those folded into a "more" warning included.
-  std::size_t found() const { return found_; }
+  // The findings by line, the "more" findings of the codes that had too many
+  // among them, and the count of all.
+  CheckerFindings Finish();
 
-  // Keeps the first kWarningsPerCode warnings of a code, in the order they are
+  // Keeps the first kWarningsPerCode findings of a code, in the order they are
   // found (the order of the file), and counts the rest.
-  void Add(std::uint32_t line, Code code, std::wstring about, std::wstring message);
+  void Add(Range where, Code code, std::wstring about, std::wstring message);
   // True, and the warning counted as left out, when the code has no room left:
   // checks that run once a line ask first, so that a file of a million bad
   // lines does not build a million messages.
@@ -48,6 +51,13 @@ class Checker {
     if (tally.leftOut++ == 0) tally.firstLeftOut = line;
     return true;
   }
+
+  // Where a finding lies: a section's name, a key's name or value, or a line
+  // whose check knows no place on it.
+  Range NameRange(const IniSection& section) const;
+  Range NameRange(const IniKey& key) const;
+  Range ValueRange(const IniKey& key) const;
+  static Range LineStart(std::uint32_t line) { return {{line, 1}, {line, 1}}; }
 
   const IniReader& ini() const { return ini_; }
   std::wstring_view Name(const IniSection& section) const { return ini_.Name(section); }
@@ -77,11 +87,12 @@ class Checker {
   std::wstring ReadInstead(const std::wstring& candidate) const;
   std::vector<const CasePlan*> ForArchitecture(const std::vector<const CasePlan*>& readers,
                                                std::uint32_t architecture) const;
-  // Version sections past the list of names, warned of once.
-  std::vector<const IniSection*> pastList;
 
  private:
   void AddLeftOut();
+  // The range of `part`, a view into the reader's text that starts at `text`,
+  // on `line`.
+  static Range Span(std::uint32_t line, const wchar_t* text, std::wstring_view part);
 
   const IniReader& ini_;
   std::optional<std::filesystem::path> folder_;
@@ -107,11 +118,11 @@ class Checker {
     std::uint32_t firstLeftOut = 0;
   };
   std::array<Tally, kCatalogue.size()> tallies_{};
-  std::vector<Warning> warnings_;
+  std::vector<Finding> findings_;
   std::size_t found_ = 0;
 };
 
-// Warnings of one code about one key line, each message after the line as its
+// Findings of one code about one key's value, each message after the line as its
 // author wrote it ("name=value "), the finding known by `about`.
 class KeyWarnings {
  public:
@@ -122,7 +133,7 @@ class KeyWarnings {
  private:
   Checker& checker_;
   Code code_;
-  std::uint32_t line_;
+  const IniKey& key_;
   const std::wstring& about_;
   std::wstring prefix_;
 };
@@ -130,8 +141,10 @@ class KeyWarnings {
 // The checks, each over what its file looks at.
 void CheckEncoding(Checker& checker);
 void CheckLinesBeforeSection(Checker& checker);
-void CheckSectionList(Checker& checker);
-void CheckSections(Checker& checker);
+// Gives the version sections past the list of names, which it warns of: the
+// section checks say nothing more of them.
+std::vector<const IniSection*> CheckSectionList(Checker& checker);
+void CheckSections(Checker& checker, const std::vector<const IniSection*>& pastList);
 void CheckKeys(Checker& checker, const IniSection& section,
                const std::vector<const CasePlan*>& readers);
 void CheckSetupFile(Checker& checker, const std::wstring& about, const IniKey& key,

@@ -1,0 +1,21 @@
+#pragma once
+
+// The checks as the engine calls them: over the file and the cases' runs, the
+// findings by line.
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include "tools/explain/engine/explanation.h"
+
+class IniReader;
+
+struct CheckerFindings {
+  std::vector<Finding> findings;  // by line
+  std::size_t count = 0;          // those folded into a "more" finding included
+};
+
+CheckerFindings RunChecks(const IniReader& ini, const std::optional<std::filesystem::path>& folder,
+                          const std::vector<CasePlan>& plans);
