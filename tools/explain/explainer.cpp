@@ -3,6 +3,7 @@
 
 #include "tools/explain/explainer.h"
 
+#include <cwchar>
 #include <system_error>
 
 #include "app/config_phase.h"
@@ -19,14 +20,15 @@
 
 namespace {
 
-CasePlan RunCase(const ExplainCase& spec, const IniReader& ini,
+CasePlan RunCase(const ExplainCase* spec, const std::wstring& versionText,
+                 std::uint16_t architecture, const IniReader& ini,
                  const std::optional<std::filesystem::path>& folder, const std::wstring& file,
                  const std::wstring& args) {
   CasePlan plan;
-  plan.spec = &spec;
+  plan.spec = spec;
   LauncherState state;
   PlanningProfile profile(ini);
-  PlanningOsProbe probe(spec.version, spec.architecture);
+  PlanningOsProbe probe(versionText, architecture);
   PlanningRegistry registry;
   PlanningTrace trace;
   ConfigPlatform platform{profile, probe, registry, trace};
@@ -59,6 +61,14 @@ CasePlan RunCase(const ExplainCase& spec, const IniReader& ini,
     }
   }
   return plan;
+}
+
+// The code the launcher makes of a case's version text and architecture.
+OSVersionCode CodeOf(const ExplainCase& spec) {
+  OSVersionCode code = kOSProbeFailed;
+  if (spec.version[0] != L'\0')
+    static_cast<void>(ParseOSVersionText(spec.version, spec.architecture, &code));
+  return code;
 }
 
 }  // namespace
@@ -104,13 +114,33 @@ std::wstring NothingWrittenReason(const CasePlan& plan) {
   return L"the value is not set";
 }
 
+CasePlan PlanOsCode(OSVersionCode code, const IniReader& ini,
+                    const std::optional<std::filesystem::path>& folder, const std::wstring& file,
+                    const std::wstring& args) {
+  const ExplainCase* spec = nullptr;
+  for (const ExplainCase& known : ExplainCases()) {
+    if (CodeOf(known) == code) spec = &known;
+  }
+  // The probe fails as the table's case does; any other code comes back from
+  // a version text of its major and minor number, which the launcher reads as
+  // hexadecimal.
+  wchar_t versionText[32] = L"";
+  if (code != kOSProbeFailed) {
+    static_cast<void>(std::swprintf(versionText, 32, L"%x.%x.0", static_cast<unsigned>(code >> 24),
+                                    static_cast<unsigned>((code >> 16) & 0xFFu)));
+  }
+  return RunCase(spec, versionText, static_cast<std::uint16_t>(ArchitectureOf(code)), ini, folder,
+                 file, args);
+}
+
 Explanation Explain(const IniReader& ini, const std::optional<std::filesystem::path>& folder,
                     const std::wstring& file, const std::wstring& args) {
   Explanation explanation;
   explanation.file = file;
   explanation.folderChecked = folder.has_value();
   for (const ExplainCase& spec : ExplainCases()) {
-    explanation.cases.push_back(RunCase(spec, ini, folder, file, args));
+    explanation.cases.push_back(
+        RunCase(&spec, spec.version, spec.architecture, ini, folder, file, args));
   }
   Checker checker(ini, folder, explanation.cases);
   explanation.warnings = checker.Run();

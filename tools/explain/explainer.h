@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/os_version_code.h"
 #include "common/setup_settings.h"
 #include "settings/ini_reader.h"
 #include "tools/explain/catalogue.h"
@@ -30,8 +31,8 @@ const std::vector<ExplainCase>& ExplainCases();
 const ExplainCase* FindExplainCase(std::string_view name);
 
 struct CasePlan {
-  const ExplainCase* spec = nullptr;
-  std::wstring section;  // the section the settings were read from
+  const ExplainCase* spec = nullptr;  // null for a code of no case of the table
+  std::wstring section;               // the section the settings were read from
   // The version section this case looks for (win7, win8, win8.1), or null.
   const wchar_t* versionSection = nullptr;
   std::vector<std::wstring> keysRead;  // the keys read from it, in order
@@ -70,6 +71,13 @@ struct Explanation {
 // folder (only the file's bytes are known), nothing is looked up beside it.
 Explanation Explain(const IniReader& ini, const std::optional<std::filesystem::path>& folder,
                     const std::wstring& file, const std::wstring& args);
+
+// The plan of one run whose trace gave this OS code ("OS version N"), run as
+// Explain runs each case. Its spec is the table's case of that code, or null
+// for a code the table does not hold (an ARM64 machine, another version).
+CasePlan PlanOsCode(OSVersionCode code, const IniReader& ini,
+                    const std::optional<std::filesystem::path>& folder, const std::wstring& file,
+                    const std::wstring& args);
 
 // Why a case writes nothing, or empty when it writes a value.
 std::wstring NothingWrittenReason(const CasePlan& plan);
