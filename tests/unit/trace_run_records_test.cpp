@@ -52,28 +52,28 @@ TEST(Sha256, GivesTheStandardDigests) {
 
 TEST(TraceRunRecords, SaysWhoseVersionsWhereAndAsWhomBeforeTheRun) {
   const std::wstring viewer = L"1 perinax-trace " PERINAX_VERSION_TEXT;
-  const Sha256Digest digest = Sha256Of("abc");
   const std::wstring sha =
       L"1 Perinax.ini SHA-256: ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
   const std::pair<BeforeRunFacts, std::vector<std::wstring>> rows[] = {
-      {{L"Perinax.exe", L"1.0.0.2", L"C:\\pkg", L"NT AUTHORITY\\SYSTEM", L"Perinax.exe /qn",
-        digest},
+      {{L"Perinax.exe", L"1.0.0.2", L"C:\\pkg", L"NT AUTHORITY\\SYSTEM", Sha256Of("abc")},
        {viewer + L"; Perinax.exe 1.0.0.2", L"1 working folder: C:\\pkg",
-        L"1 account: NT AUTHORITY\\SYSTEM", L"1 running Perinax.exe /qn", sha}},
-      // A program without a version resource, an account that cannot be read, a start that
-      // failed; and the folder without Perinax.ini, which the run then cannot read.
-      {{L"setup.exe", std::nullopt, L"C:\\", L"", L"setup.exe", digest},
+        L"1 account: NT AUTHORITY\\SYSTEM", sha}},
+      // A program without a version resource, an account that cannot be read; a start that
+      // failed, from a folder without Perinax.ini, which the run then cannot read.
+      {{L"setup.exe", std::nullopt, L"C:\\", L"", Sha256Of("abc")},
        {viewer + L"; setup.exe: no version resource", L"1 working folder: C:\\",
-        L"1 account: cannot be read", L"1 running setup.exe", sha}},
-      {{L"", std::nullopt, L"C:\\Windows\\system32", L"NT AUTHORITY\\SYSTEM", L"Perinax.exe",
-        std::nullopt},
+        L"1 account: cannot be read", sha}},
+      {{L"", std::nullopt, L"C:\\Windows\\system32", L"NT AUTHORITY\\SYSTEM", std::nullopt},
        {viewer, L"1 working folder: C:\\Windows\\system32", L"1 account: NT AUTHORITY\\SYSTEM",
-        L"1 running Perinax.exe",
         L"3 Perinax.ini is not in the working folder C:\\Windows\\system32: set the deployment "
         L"tool's working folder (start-in folder) to the package's folder, or start Perinax from "
         L"a .cmd beside it that runs pushd \"%~dp0\" first"}},
   };
-  for (const auto& [facts, records] : rows) EXPECT_EQ(Shown(BeforeRunRecords(facts)), records);
+  for (const auto& [facts, records] : rows) {
+    std::vector<ViewerLine> lines = RunnerRecords(facts);
+    lines.push_back(IniRecord(facts));
+    EXPECT_EQ(Shown(lines), records);
+  }
 }
 
 TEST(TraceRunRecords, TakesTheOsCodeFromTheLaunchersOwnLine) {

@@ -130,14 +130,16 @@ ReadBack ReadDword(const ReadBackTarget& target) {
 RunPlace ReportBeforeRun(LogFile& log, const wchar_t* commandLine, HANDLE process) {
   RunPlace place{CurrentFolder(), std::nullopt};
   place.iniBytes = FileBytes(PathInFolder(place.folder, kIniFileName));
-  BeforeRunFacts facts{{}, std::nullopt, place.folder, AccountName(), commandLine, std::nullopt};
+  BeforeRunFacts facts{{}, std::nullopt, place.folder, AccountName(), std::nullopt};
   if (process != nullptr) {
     const std::wstring image = ImagePath(process);
     facts.programName = image.substr(image.find_last_of(L'\\') + 1);
     facts.programVersion = FileVersionOf(image);
   }
   if (place.iniBytes) facts.iniDigest = Sha256Of(*place.iniBytes);
-  for (const ViewerLine& line : BeforeRunRecords(facts)) Report(log, line);
+  for (const ViewerLine& line : RunnerRecords(facts)) Report(log, line);
+  LogOwn(log, {Severity::kInformation, std::wstring(L"running ") + commandLine});
+  Report(log, IniRecord(facts));
   return place;
 }
 

@@ -104,29 +104,26 @@ std::wstring PathInFolder(const std::wstring& folder, const std::wstring& name) 
   return folder.ends_with(L'\\') ? folder + name : folder + L'\\' + name;
 }
 
-std::vector<ViewerLine> BeforeRunRecords(const BeforeRunFacts& facts) {
+std::vector<ViewerLine> RunnerRecords(const BeforeRunFacts& facts) {
   std::wstring versions = L"perinax-trace " PERINAX_VERSION_TEXT;
   if (!facts.programName.empty()) {
     versions += L"; " + facts.programName +
                 (facts.programVersion ? L" " + *facts.programVersion : L": no version resource");
   }
-  std::vector<ViewerLine> records = {
+  return {
       Information(versions),
       Information(L"working folder: " + facts.folder),
       Information(L"account: " + (facts.account.empty() ? L"cannot be read" : facts.account)),
-      Information(L"running " + facts.commandLine),
   };
-  if (facts.iniDigest) {
-    records.push_back(
-        Information(std::wstring(kIniFileName) + L" SHA-256: " + HexDigits(*facts.iniDigest)));
-  } else {
-    records.push_back(
-        {Severity::kError,
-         std::wstring(kIniFileName) + L" is not in the working folder " + facts.folder +
-             L": set the deployment tool's working folder (start-in folder) to the package's "
-             L"folder, or start Perinax from a .cmd beside it that runs pushd \"%~dp0\" first"});
-  }
-  return records;
+}
+
+ViewerLine IniRecord(const BeforeRunFacts& facts) {
+  if (facts.iniDigest)
+    return Information(std::wstring(kIniFileName) + L" SHA-256: " + HexDigits(*facts.iniDigest));
+  return {Severity::kError,
+          std::wstring(kIniFileName) + L" is not in the working folder " + facts.folder +
+              L": set the deployment tool's working folder (start-in folder) to the package's "
+              L"folder, or start Perinax from a .cmd beside it that runs pushd \"%~dp0\" first"};
 }
 
 void RunWatch::See(std::wstring_view line) {

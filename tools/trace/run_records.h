@@ -28,16 +28,17 @@ std::wstring PathInFolder(const std::wstring& folder, const std::wstring& name);
 
 struct BeforeRunFacts {
   std::wstring programName;  // the started program's file name, "Perinax.exe"; empty: not started
-  std::optional<std::wstring> programVersion;  // its FILEVERSION; none: no version resource
+  std::optional<std::wstring> programVersion;  // its FileVersion; none: no version resource
   std::wstring folder;                         // the working folder
   std::wstring account;                        // "DOMAIN\user"; empty: it could not be read
-  std::wstring commandLine;                    // the program's, as the viewer hands it on
   std::optional<Sha256Digest> iniDigest;       // none: no Perinax.ini in the working folder
 };
 
-// In this order: the versions, the working folder, the account, the command
-// line and the INI file's digest, or an error when the folder holds none.
-std::vector<ViewerLine> BeforeRunRecords(const BeforeRunFacts& facts);
+// The versions, the working folder and the account; the "running" record of
+// the command line follows them, then IniRecord.
+std::vector<ViewerLine> RunnerRecords(const BeforeRunFacts& facts);
+// The INI file's digest, or an error when the working folder holds none.
+ViewerLine IniRecord(const BeforeRunFacts& facts);
 
 // What the after-run records take from the trace as it passes.
 class RunWatch {
