@@ -1,7 +1,5 @@
 #include "tools/common/sha256.h"
 
-#include <algorithm>
-
 namespace {
 
 constexpr std::uint32_t kRound[64] = {
@@ -20,11 +18,16 @@ constexpr std::uint32_t RotateRight(std::uint32_t x, int n) {
 
 using State = std::array<std::uint32_t, 8>;
 
-void Compress(State& state, const std::uint8_t* block) {
+std::uint32_t Byte(std::string_view bytes, std::size_t at) {
+  return static_cast<std::uint8_t>(bytes[at]);
+}
+
+// One 64-byte block into the state.
+void Compress(State& state, std::string_view block) {
   std::uint32_t w[64];
-  for (int i = 0; i < 16; ++i) {
-    w[i] = std::uint32_t{block[4 * i]} << 24 | std::uint32_t{block[4 * i + 1]} << 16 |
-           std::uint32_t{block[4 * i + 2]} << 8 | std::uint32_t{block[4 * i + 3]};
+  for (std::size_t i = 0; i < 16; ++i) {
+    w[i] = Byte(block, 4 * i) << 24 | Byte(block, 4 * i + 1) << 16 | Byte(block, 4 * i + 2) << 8 |
+           Byte(block, 4 * i + 3);
   }
   for (int i = 16; i < 64; ++i) {
     const std::uint32_t s0 =
@@ -58,21 +61,21 @@ void Compress(State& state, const std::uint8_t* block) {
 Sha256Digest Sha256Of(std::string_view bytes) {
   State state = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
                  0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-  const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
   const std::size_t whole = bytes.size() / 64 * 64;
-  for (std::size_t at = 0; at < whole; at += 64) Compress(state, data + at);
+  for (std::size_t at = 0; at < whole; at += 64) Compress(state, bytes.substr(at, 64));
 
   // The last bytes, one 1 bit, zeros, and the length in bits, big-endian, in
   // one block or, when the length does not fit after them, two.
-  std::uint8_t tail[128] = {};
+  std::array<char, 128> tail{};
   const std::size_t left = bytes.size() - whole;
-  std::copy_n(data + whole, left, tail);
-  tail[left] = 0x80;
+  bytes.copy(tail.data(), left, whole);
+  tail[left] = static_cast<char>(0x80);
   const std::size_t tailSize = left < 56 ? 64 : 128;
   const std::uint64_t bits = std::uint64_t{bytes.size()} * 8;
   for (std::size_t i = 0; i < 8; ++i)
-    tail[tailSize - 1 - i] = static_cast<std::uint8_t>(bits >> (8 * i));
-  for (std::size_t at = 0; at < tailSize; at += 64) Compress(state, tail + at);
+    tail[tailSize - 1 - i] = static_cast<char>(static_cast<std::uint8_t>(bits >> (8 * i)));
+  for (std::size_t at = 0; at < tailSize; at += 64)
+    Compress(state, std::string_view(tail.data() + at, 64));
 
   Sha256Digest digest{};
   for (std::size_t i = 0; i < digest.size(); ++i) {
