@@ -12,9 +12,8 @@ namespace {
 constexpr std::int32_t kErrorFileNotFound = 2;
 constexpr std::uint32_t kKeyWow64Key32 = 0x200;  // KEY_WOW64_32KEY
 
-// The launcher's own line, written in app/config_phase.cpp; the unit test holds
-// this against what that phase writes.
-constexpr std::wstring_view kOsVersionLine = L"OS version ";
+// What the launcher's "OS version %d" line starts with.
+constexpr std::wstring_view kOsVersionLine = TraceTextFixedPart(kTraceOsVersion);
 
 ViewerLine Information(std::wstring text) {
   return {Severity::kInformation, std::move(text)};
