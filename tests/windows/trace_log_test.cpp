@@ -5,14 +5,12 @@
 // as whom and over which Perinax.ini; after it, the section read, the program started and the
 // registry value read back in its view. A log it cannot write costs the record, never the run.
 
-#include <windows.h>
-// windows.h first: the CryptoAPI header builds on it.
 #include <gtest/gtest.h>
-#include <wincrypt.h>
 
 #include <regex>
 
 #include "perinax_version.h"
+#include "tools/common/sha256.h"
 #include "wine_support.h"
 
 namespace {
@@ -54,30 +52,6 @@ int BiasMinutes() {
   TIME_ZONE_INFORMATION zone;
   const DWORD which = GetTimeZoneInformation(&zone);
   return int(zone.Bias + (which == TIME_ZONE_ID_DAYLIGHT ? zone.DaylightBias : zone.StandardBias));
-}
-
-// Windows' own SHA-256 of the bytes, in hex digits.
-std::wstring WindowsSha256(const std::string& bytes) {
-  HCRYPTPROV provider = 0;
-  HCRYPTHASH hash = 0;
-  BYTE digest[32];
-  DWORD size = sizeof(digest);
-  std::wstring hex;
-  if (CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
-    if (CryptCreateHash(provider, CALG_SHA_256, 0, 0, &hash)) {
-      if (CryptHashData(hash, reinterpret_cast<const BYTE*>(bytes.data()), DWORD(bytes.size()),
-                        0) &&
-          CryptGetHashParam(hash, HP_HASHVAL, digest, &size, 0)) {
-        for (DWORD i = 0; i < size; ++i) {
-          hex += L"0123456789abcdef"[digest[i] >> 4];
-          hex += L"0123456789abcdef"[digest[i] & 15];
-        }
-      }
-      CryptDestroyHash(hash);
-    }
-    CryptReleaseContext(provider, 0);
-  }
-  return hex;
 }
 
 std::wstring UserName() {
@@ -180,7 +154,7 @@ TEST(TraceViewerLog, WritesEachLineAsARecordWithItsTypeAndSaysWhatTheRunDid) {
                                     L": set the deployment tool's working folder (start-in "
                                     L"folder) to the package's folder, or start Perinax from a "
                                     L".cmd beside it that runs pushd \"%~dp0\" first"
-                              : L"1 Perinax.ini SHA-256: " + WindowsSha256(ini)}));
+                              : L"1 Perinax.ini SHA-256: " + HexDigits(Sha256Of(ini))}));
     EXPECT_TRUE(records[2].text.starts_with(L"account: ") &&
                 records[2].text.ends_with(L"\\" + UserName()))
         << wine::Narrow(records[2].text);
