@@ -58,13 +58,11 @@ TEST(TraceRunRecords, SaysWhoseVersionsWhereAndAsWhomBeforeTheRun) {
       {{L"Perinax.exe", L"1.0.0.2", L"C:\\pkg", L"NT AUTHORITY\\SYSTEM", Sha256Of("abc")},
        {viewer + L"; Perinax.exe 1.0.0.2", L"1 working folder: C:\\pkg",
         L"1 account: NT AUTHORITY\\SYSTEM", sha}},
-      // A program without a version resource, an account that cannot be read; a start that
-      // failed, from a folder without Perinax.ini, which the run then cannot read.
-      {{L"setup.exe", std::nullopt, L"C:\\", L"", Sha256Of("abc")},
-       {viewer + L"; setup.exe: no version resource", L"1 working folder: C:\\",
-        L"1 account: cannot be read", sha}},
-      {{L"", std::nullopt, L"C:\\Windows\\system32", L"NT AUTHORITY\\SYSTEM", std::nullopt},
-       {viewer, L"1 working folder: C:\\Windows\\system32", L"1 account: NT AUTHORITY\\SYSTEM",
+      // A program without a version resource, an account that cannot be read, and a folder
+      // without Perinax.ini, which the run then cannot read.
+      {{L"setup.exe", std::nullopt, L"C:\\Windows\\system32", L"", std::nullopt},
+       {viewer + L"; setup.exe: no version resource", L"1 working folder: C:\\Windows\\system32",
+        L"1 account: cannot be read",
         L"3 Perinax.ini is not in the working folder C:\\Windows\\system32: set the deployment "
         L"tool's working folder (start-in folder) to the package's folder, or start Perinax from "
         L"a .cmd beside it that runs pushd \"%~dp0\" first"}},
