@@ -20,12 +20,12 @@
 
 namespace {
 
-CasePlan RunCase(const ExplainCase* spec, const std::wstring& versionText,
+CasePlan RunCase(const ExplainCase* row, const std::wstring& versionText,
                  std::uint16_t architecture, const IniReader& ini,
                  const std::optional<std::filesystem::path>& folder, const std::wstring& file,
                  const std::wstring& args) {
   CasePlan plan;
-  plan.spec = spec;
+  plan.spec = row;
   LauncherState state;
   PlanningProfile profile(ini);
   PlanningOsProbe probe(versionText, architecture);
@@ -64,10 +64,10 @@ CasePlan RunCase(const ExplainCase* spec, const std::wstring& versionText,
 }
 
 // The code the launcher makes of a case's version text and architecture.
-OSVersionCode CodeOf(const ExplainCase& spec) {
+OSVersionCode CodeOf(const ExplainCase& row) {
   OSVersionCode code = kOSProbeFailed;
-  if (spec.version[0] != L'\0')
-    static_cast<void>(ParseOSVersionText(spec.version, spec.architecture, &code));
+  if (row.version[0] != L'\0')
+    static_cast<void>(ParseOSVersionText(row.version, row.architecture, &code));
   return code;
 }
 
@@ -117,9 +117,9 @@ std::wstring NothingWrittenReason(const CasePlan& plan) {
 CasePlan PlanOsCode(OSVersionCode code, const IniReader& ini,
                     const std::optional<std::filesystem::path>& folder, const std::wstring& file,
                     const std::wstring& args) {
-  const ExplainCase* spec = nullptr;
+  const ExplainCase* row = nullptr;
   for (const ExplainCase& known : ExplainCases()) {
-    if (CodeOf(known) == code) spec = &known;
+    if (CodeOf(known) == code) row = &known;
   }
   // The probe fails as the table's case does; any other code comes back from
   // a version text of its major and minor number, which the launcher reads as
@@ -129,7 +129,7 @@ CasePlan PlanOsCode(OSVersionCode code, const IniReader& ini,
     static_cast<void>(std::swprintf(versionText, 32, L"%x.%x.0", static_cast<unsigned>(code >> 24),
                                     static_cast<unsigned>((code >> 16) & 0xFFu)));
   }
-  return RunCase(spec, versionText, static_cast<std::uint16_t>(ArchitectureOf(code)), ini, folder,
+  return RunCase(row, versionText, static_cast<std::uint16_t>(ArchitectureOf(code)), ini, folder,
                  file, args);
 }
 
@@ -138,9 +138,9 @@ Explanation Explain(const IniReader& ini, const std::optional<std::filesystem::p
   Explanation explanation;
   explanation.file = file;
   explanation.folderChecked = folder.has_value();
-  for (const ExplainCase& spec : ExplainCases()) {
+  for (const ExplainCase& row : ExplainCases()) {
     explanation.cases.push_back(
-        RunCase(&spec, spec.version, spec.architecture, ini, folder, file, args));
+        RunCase(&row, row.version, row.architecture, ini, folder, file, args));
   }
   Checker checker(ini, folder, explanation.cases);
   explanation.warnings = checker.Run();

@@ -31,7 +31,7 @@ const std::vector<ExplainCase>& ExplainCases();
 const ExplainCase* FindExplainCase(std::string_view name);
 
 struct CasePlan {
-  const ExplainCase* spec = nullptr;  // null for a code of no case of the table
+  const ExplainCase* spec = nullptr;  // null for a code of no row of the table
   std::wstring section;               // the section the settings were read from
   // The version section this case looks for (win7, win8, win8.1), or null.
   const wchar_t* versionSection = nullptr;
@@ -73,7 +73,7 @@ Explanation Explain(const IniReader& ini, const std::optional<std::filesystem::p
                     const std::wstring& file, const std::wstring& args);
 
 // The plan of one run whose trace gave this OS code ("OS version N"), run as
-// Explain runs each case. Its spec is the table's case of that code, or null
+// Explain runs each case. Its case is the table's row of that code, or null
 // for a code the table does not hold (an ARM64 machine, another version).
 CasePlan PlanOsCode(OSVersionCode code, const IniReader& ini,
                     const std::optional<std::filesystem::path>& folder, const std::wstring& file,

@@ -67,11 +67,11 @@ std::wstring NothingWritten(const CasePlan& plan, OSVersionCode code) {
   const std::uint32_t arch = ArchitectureOf(code);
   if (code != kOSProbeFailed && arch != kArchitectureX86 && arch != kArchitectureX64)
     return L"Perinax writes one on x86 and x64 Windows only";
-  const ExplainCase spec{
+  const ExplainCase anyCase{
       "", L"", static_cast<std::uint16_t>(arch), code == kOSProbeFailed ? nullptr : "", "", L""};
-  CasePlan withSpec = plan;
-  withSpec.spec = &spec;
-  return NothingWrittenReason(withSpec);
+  CasePlan withCase = plan;
+  withCase.spec = &anyCase;
+  return NothingWrittenReason(withCase);
 }
 
 ViewerLine RegistryRecord(const AfterRunFacts& facts) {
