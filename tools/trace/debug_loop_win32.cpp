@@ -65,7 +65,7 @@ WaitForDebugEventFn DebugEventWaiter() {
 
 }  // namespace
 
-DWORD DebugUntilExit(const Sinks& sinks) {
+DWORD DebugUntilExit(const Sinks& sinks, RunWatch& watch) {
   const WaitForDebugEventFn waitForDebugEvent = DebugEventWaiter();
   HANDLE process = nullptr;
   InitialBreakpoints initialBreakpoints;
@@ -92,6 +92,7 @@ DWORD DebugUntilExit(const Sinks& sinks) {
         break;
       case OUTPUT_DEBUG_STRING_EVENT: {
         const std::wstring line = ReadDebugString(process, event.u.DebugString);
+        watch.See(line);
         for (const ViewerLine& added : unsaid.Before(line)) AddToTrace(sinks, added);
         sinks.out.WriteLine(ScreenText(line));
         sinks.log.Write(SeverityOfTraceLine(line), LogSource::kProgram, event.dwProcessId,

@@ -26,6 +26,7 @@
 #include "tools/trace/debug_loop_win32.h"
 #include "tools/trace/log_file_win32.h"
 #include "tools/trace/options.h"
+#include "tools/trace/run_facts_win32.h"
 
 namespace {
 
@@ -63,9 +64,7 @@ int wmain() {
   }
   const std::wstring program = ProgramName(options.program);
   LogFile log;
-  if (!options.logPath.empty() && log.Open(options.logPath, options.logFormat)) {
-    LogOwn(log, {Severity::kInformation, std::wstring(L"running ") + options.program});
-  }
+  if (!options.logPath.empty()) static_cast<void>(log.Open(options.logPath, options.logFormat));
   const HANDLE dllLog =
       options.dllLogPath.empty()
           ? INVALID_HANDLE_VALUE
@@ -77,18 +76,26 @@ int wmain() {
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS,
-                      nullptr, nullptr, &startup, &info)) {
-    const DWORD error = GetLastError();
-    Report(log, {Severity::kError, L"cannot start " + program + L": " + SystemErrorText(error)});
+  const bool started =
+      CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS,
+                     nullptr, nullptr, &startup, &info) != FALSE;
+  const DWORD startError = started ? ERROR_SUCCESS : GetLastError();
+  // The program waits for the debugger before its first instruction, so these
+  // records still come before anything it does.
+  const RunPlace place = ReportBeforeRun(log, options.program, started ? info.hProcess : nullptr);
+  if (!started) {
+    Report(log,
+           {Severity::kError, L"cannot start " + program + L": " + SystemErrorText(startError)});
     CloseIfValid(dllLog);
     return kStartFailedExitCode;
   }
   Output out(STD_OUTPUT_HANDLE);
-  const DWORD exitCode = DebugUntilExit({out, log, dllLog});
+  RunWatch watch;
+  const DWORD exitCode = DebugUntilExit({out, log, dllLog}, watch);
   CloseIfValid(dllLog);
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
+  ReportAfterRun(log, place, watch);
   // A Unix shell sees only the low byte of the exit code under Wine, so the
   // whole code is also reported, apart from the trace.
   Report(log, ExitCodeLine(exitCode));

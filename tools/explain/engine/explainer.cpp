@@ -3,6 +3,7 @@
 
 #include "tools/explain/engine/explainer.h"
 
+#include <cwchar>
 #include <system_error>
 
 #include "app/config_phase.h"
@@ -19,14 +20,17 @@
 #include "tools/explain/engine/planning_platform.h"
 #include "tools/explain/engine/utf.h"
 
-CasePlan PlanCase(const ExplainCase& spec, const CaseInputs& inputs) {
+namespace {
+
+CasePlan RunCase(const ExplainCase* row, const std::wstring& versionText,
+                 std::uint16_t architecture, const CaseInputs& inputs) {
   const IniReader& ini = inputs.ini;
   const std::optional<std::filesystem::path>& folder = inputs.folder;
   CasePlan plan;
-  plan.spec = &spec;
+  plan.spec = row;
   LauncherState state;
   PlanningProfile profile(ini);
-  PlanningOsProbe probe(spec.version, spec.architecture);
+  PlanningOsProbe probe(versionText, architecture);
   PlanningRegistry registry;
   PlanningTrace trace;
   ConfigPlatform platform{profile, probe, registry, trace};
@@ -59,6 +63,36 @@ CasePlan PlanCase(const ExplainCase& spec, const CaseInputs& inputs) {
     }
   }
   return plan;
+}
+
+// The code the launcher makes of a case's version text and architecture.
+OSVersionCode CodeOf(const ExplainCase& row) {
+  OSVersionCode code = kOSProbeFailed;
+  if (row.version[0] != L'\0')
+    static_cast<void>(ParseOSVersionText(row.version, row.architecture, &code));
+  return code;
+}
+
+}  // namespace
+
+CasePlan PlanCase(const ExplainCase& spec, const CaseInputs& inputs) {
+  return RunCase(&spec, spec.version, spec.architecture, inputs);
+}
+
+CasePlan PlanOsCode(OSVersionCode code, const CaseInputs& inputs) {
+  const ExplainCase* row = nullptr;
+  for (const ExplainCase& known : ExplainCases()) {
+    if (CodeOf(known) == code) row = &known;
+  }
+  // The probe fails as the table's case does; any other code comes back from
+  // a version text of its major and minor number, which the launcher reads as
+  // hexadecimal.
+  wchar_t versionText[32] = L"";
+  if (code != kOSProbeFailed) {
+    static_cast<void>(std::swprintf(versionText, 32, L"%x.%x.0", static_cast<unsigned>(code >> 24),
+                                    static_cast<unsigned>((code >> 16) & 0xFFu)));
+  }
+  return RunCase(row, versionText, static_cast<std::uint16_t>(ArchitectureOf(code)), inputs);
 }
 
 const std::vector<ExplainCase>& ExplainCases() {

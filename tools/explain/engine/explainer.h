@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/os_version_code.h"
 #include "tools/explain/engine/explanation.h"
 
 class IniReader;
@@ -33,6 +34,11 @@ struct CaseInputs {
 };
 // One case's run, as Explain makes it for each case.
 CasePlan PlanCase(const ExplainCase& spec, const CaseInputs& inputs);
+
+// The plan of one run whose trace gave this OS code ("OS version N"), run as
+// Explain runs each case. Its case is the table's row of that code, or null
+// for a code the table does not hold (an ARM64 machine, another version).
+CasePlan PlanOsCode(OSVersionCode code, const CaseInputs& inputs);
 
 // Why a case writes nothing, or empty when it writes a value.
 std::wstring NothingWrittenReason(const CasePlan& plan);
