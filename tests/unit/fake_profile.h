@@ -4,13 +4,16 @@
 #include <string>
 #include <string_view>
 
-#include "settings/ini_reader.h"
-#include "settings/profile_api.h"
+#include "lib/adapters/ini_profile.h"
 
 // A current directory (empty: unreadable) and an INI text read as Windows reads it, whatever
 // the path (the real readers under Wine show that the right file is named).
-class FakeProfile final : public ProfileApi {
+class FakeProfile final : public IniProfile {
  public:
+  FakeProfile() : IniProfile(&ini_) {}
+  FakeProfile(const FakeProfile&) = delete;
+  FakeProfile& operator=(const FakeProfile&) = delete;
+
   std::wstring currentDirectory = L"C:\\Setup";
   std::optional<std::uint32_t> directoryResult;  // else as GetCurrentDirectoryW
 
@@ -22,14 +25,6 @@ class FakeProfile final : public ProfileApi {
     if (length + 1 > size) return length + 1;
     buffer[currentDirectory.copy(buffer, length)] = L'\0';
     return directoryResult.value_or(length);
-  }
-  int AccessFile(const wchar_t*) override { return ini_.exists() ? 0 : 2; }  // 2: ENOENT
-  std::uint32_t GetSectionNames(wchar_t* buffer, std::uint32_t size, const wchar_t*) override {
-    return ini_.SectionNames(buffer, size);
-  }
-  std::uint32_t GetString(const wchar_t* section, const wchar_t* key, const wchar_t* defaultText,
-                          wchar_t* buffer, std::uint32_t size, const wchar_t*) override {
-    return ini_.GetString(section, key, defaultText, buffer, size);
   }
 
  private:

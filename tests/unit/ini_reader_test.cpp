@@ -1,4 +1,4 @@
-#include "settings/ini_reader.h"
+#include "lib/ini/ini_reader.h"
 
 #include <gtest/gtest.h>
 

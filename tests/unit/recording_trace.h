@@ -3,14 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "common/trace.h"
+#include "lib/adapters/line_trace.h"
 
 // Keeps every trace line, in order, for a test to compare.
-class RecordingTrace final : public TraceSink {
- public:
-  void WriteLine(const wchar_t* line) override { lines.emplace_back(line); }
-  std::vector<std::wstring> lines;
-};
+using RecordingTrace = LineTrace;
 
 // Parts joined by '|', so that a table row can give a whole sequence on one line.
 template <typename Text>

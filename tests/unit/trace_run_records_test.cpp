@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "perinax_version.h"
-#include "settings/ini_reader.h"
+#include "lib/ini/ini_reader.h"
 #include "tools/trace/run_records.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/ini_reader.h"
+#include "lib/ini/ini_reader.h"
 #include "settings/profile_win32.h"
 #include "wine_support.h"
 

@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "settings/ini_reader.h"
+#include "lib/ini/ini_reader.h"
 #include "tools/common/tool_functions_win32.h"
 
 namespace {

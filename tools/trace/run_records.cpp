@@ -6,7 +6,7 @@
 #include "common/trace_texts.h"
 #include "perinax_version.h"
 #include "registry/registry_marker.h"
-#include "settings/ini_reader.h"
+#include "lib/ini/ini_reader.h"
 
 namespace {
 

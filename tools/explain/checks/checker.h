@@ -19,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-#include "settings/ini_reader.h"
+#include "lib/ini/ini_reader.h"
 #include "settings/ini_schema.h"
 #include "tools/explain/checks/catalogue.h"
 #include "tools/explain/checks/checks.h"

@@ -54,25 +54,16 @@ std::uint32_t PlanningProfile::ReadCurrentDirectory(std::uint32_t size, wchar_t*
   return CopyTerminated(folder, buffer, size);
 }
 
-int PlanningProfile::AccessFile(const wchar_t*) {
-  return ini_.exists() ? 0 : 2;
-}
-
-std::uint32_t PlanningProfile::GetSectionNames(wchar_t* buffer, std::uint32_t size,
-                                               const wchar_t*) {
-  return ini_.SectionNames(buffer, size);
-}
-
 std::uint32_t PlanningProfile::GetString(const wchar_t* section, const wchar_t* key,
                                          const wchar_t* defaultText, wchar_t* buffer,
-                                         std::uint32_t size, const wchar_t*) {
+                                         std::uint32_t size, const wchar_t* file) {
   sectionRead_ = section;
   // SetupFile is read twice (the second time to learn whether it fits whole);
   // it counts as one key read.
   if (std::find(keysRead_.begin(), keysRead_.end(), key) == keysRead_.end()) {
     keysRead_.emplace_back(key);
   }
-  return ini_.GetString(section, key, defaultText, buffer, size);
+  return IniProfile::GetString(section, key, defaultText, buffer, size, file);
 }
 
 HResult PlanningOsProbe::ConnectServer(const wchar_t*) {

@@ -13,22 +13,22 @@
 
 #include "common/trace.h"
 #include "launch/shell_api.h"
+#include "lib/adapters/ini_profile.h"
+#include "lib/adapters/line_trace.h"
+#include "lib/ini/ini_reader.h"
 #include "osinfo/os_probe_api.h"
 #include "registry/registry_api.h"
-#include "settings/ini_reader.h"
-#include "settings/profile_api.h"
 #include "tools/explain/engine/explanation.h"
 
 // The INI file stands in for Perinax.ini whatever path the launcher builds; the
 // folder reported as current is a short stand-in, since the media folder on the
 // target machine is not known here (the explainer reports FILE's own path).
-class PlanningProfile final : public ProfileApi {
+class PlanningProfile final : public IniProfile {
  public:
-  explicit PlanningProfile(const IniReader& ini) : ini_(ini) {}
+  explicit PlanningProfile(const IniReader& ini) : IniProfile(&ini) {}
 
   std::uint32_t ReadCurrentDirectory(std::uint32_t size, wchar_t* buffer) override;
-  int AccessFile(const wchar_t* path) override;
-  std::uint32_t GetSectionNames(wchar_t* buffer, std::uint32_t size, const wchar_t* file) override;
+  // Answered from the file, and the section and key recorded.
   std::uint32_t GetString(const wchar_t* section, const wchar_t* key, const wchar_t* defaultText,
                           wchar_t* buffer, std::uint32_t size, const wchar_t* file) override;
 
@@ -38,7 +38,6 @@ class PlanningProfile final : public ProfileApi {
   const std::vector<std::wstring>& keysRead() const { return keysRead_; }
 
  private:
-  const IniReader& ini_;
   std::optional<std::wstring> sectionRead_;
   std::vector<std::wstring> keysRead_;
 };
@@ -122,11 +121,7 @@ class PlanningShell final : public ShellApi {
 };
 
 // Keeps every trace line.
-class PlanningTrace final : public TraceSink {
- public:
-  void WriteLine(const wchar_t* line) override { lines.emplace_back(line); }
-  std::vector<std::wstring> lines;
-};
+using PlanningTrace = LineTrace;
 
 // Where a SetupFile text leads on this machine, relative to the INI file's
 // folder, with Windows separators turned into this system's. Null for a path
