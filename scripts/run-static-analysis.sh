@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Static analysis of the launcher's sources; fails on any finding.
+# Static analysis of every folder of code: the launcher's subsystems
+# (cmake/subsystems.txt), the tools and the libraries; fails on any finding.
 #   clang-tidy (checks in .clang-tidy) over the portable logic, with the host
 #     build's compile commands (build/host, configured when missing);
 #   clang-tidy over the Win32 bindings (*_win32.cpp), with the Windows build's
@@ -16,14 +17,19 @@ host_build=${PERINAX_HOST_BUILD:-build/host}
 windows_build=${PERINAX_WINDOWS_BUILD:-build/windows}
 jobs=$(nproc)
 mapfile -t subsystems < <(grep -E '^[a-z]' cmake/subsystems.txt)
-# Findings in the subsystems' own headers count too, not those of the system's.
-header_filter="/($(IFS='|'; echo "${subsystems[*]}"))/[^/]*\.h\$"
+# Besides the launcher's subsystems: every folder of the tools and the
+# libraries. The browser page's entry point builds with Emscripten alone.
+mapfile -t tool_folders < <(find tools lib -name '*.cpp' -printf '%h\n' | sort -u)
+folders=("${subsystems[@]}" "${tool_folders[@]}")
+# Findings in the project's own headers count too, not those of the system's.
+header_filter="/($(IFS='|'; echo "${folders[*]}"))/[^/]*\.h\$"
 
 logic=()
 bindings=()
-for dir in "${subsystems[@]}"; do
+for dir in "${folders[@]}"; do
   for source in "$dir"/*.cpp; do
     case $source in
+      tools/explain/web/*) ;;
       *_win32.cpp) bindings+=("$source") ;;
       *) logic+=("$source") ;;
     esac

@@ -13,9 +13,12 @@ namespace {
 std::wstring ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info) {
   const ReadMemory read = [process](std::uint64_t address, void* buffer, std::size_t size) {
     SIZE_T copied = 0;
-    return ReadProcessMemory(process,
-                             reinterpret_cast<const void*>(static_cast<std::uintptr_t>(address)),
-                             buffer, size, &copied) != FALSE &&
+    // The address is the program's, handed over as a number: a pointer only for this call.
+    return ReadProcessMemory(
+               process,
+               // NOLINTNEXTLINE(performance-no-int-to-ptr): an address in another process
+               reinterpret_cast<const void*>(static_cast<std::uintptr_t>(address)), buffer, size,
+               &copied) != FALSE &&
            copied == size;
   };
   const DebugStringBytes string =

@@ -4,9 +4,9 @@
 
 #include "common/setup_settings.h"
 #include "common/trace_texts.h"
+#include "lib/ini/ini_reader.h"
 #include "perinax_version.h"
 #include "registry/registry_marker.h"
-#include "lib/ini/ini_reader.h"
 
 namespace {
 

@@ -89,7 +89,7 @@ std::wstring Widen(const char* text) {
 
 std::wstring Stored(std::uint32_t value) {
   wchar_t hex[16];
-  std::swprintf(hex, 16, L"0x%08X", static_cast<unsigned>(value));
+  static_cast<void>(std::swprintf(hex, 16, L"0x%08X", static_cast<unsigned>(value)));
   return std::wstring(hex) + L" (" + std::to_wstring(value) + L")";
 }
 

@@ -66,8 +66,9 @@ int main(int argc, char** argv) {
     paths.emplace_back(argv[i]);
   }
   const ExplainOutput output = RunExplainer(words, paths);
-  std::fwrite(output.out.data(), 1, output.out.size(), stdout);
-  std::fwrite(output.err.data(), 1, output.err.size(), stderr);
+  // Nothing is left to tell a failed write to.
+  static_cast<void>(std::fwrite(output.out.data(), 1, output.out.size(), stdout));
+  static_cast<void>(std::fwrite(output.err.data(), 1, output.err.size(), stderr));
   return output.exitCode;
 }
 

@@ -23,6 +23,8 @@
 // The INI file stands in for Perinax.ini whatever path the launcher builds; the
 // folder reported as current is a short stand-in, since the media folder on the
 // target machine is not known here (the explainer reports FILE's own path).
+// Final, and its interface's destructor is protected: never deleted through a base pointer.
+// NOLINTNEXTLINE(cppcoreguidelines-virtual-class-destructor)
 class PlanningProfile final : public IniProfile {
  public:
   explicit PlanningProfile(const IniReader& ini) : IniProfile(&ini) {}
@@ -45,6 +47,8 @@ class PlanningProfile final : public IniProfile {
 // The version text of one Windows release and an architecture; or, when
 // `versionText` is empty, the probe failing at the WMI connection, as it does
 // where the WMI service is stopped or broken.
+// Final, and its interface's destructor is protected: never deleted through a base pointer.
+// NOLINTNEXTLINE(cppcoreguidelines-virtual-class-destructor)
 class PlanningOsProbe final : public OsProbeApi {
  public:
   PlanningOsProbe(std::wstring versionText, std::uint16_t architecture)
@@ -74,6 +78,8 @@ class PlanningOsProbe final : public OsProbeApi {
 // A registry in which no key exists yet: every open fails, every create and set
 // succeeds, except that a key path beginning with a backslash is refused, as the
 // registry refuses it (ERROR_BAD_PATHNAME).
+// Final, and its interface's destructor is protected: never deleted through a base pointer.
+// NOLINTNEXTLINE(cppcoreguidelines-virtual-class-destructor)
 class PlanningRegistry final : public RegistryApi {
  public:
   using Write = RegistryWrite;
@@ -101,6 +107,8 @@ class PlanningRegistry final : public RegistryApi {
 // SetupFile is looked up beside the INI file (when its folder can be seen; else
 // nothing is taken for a folder). Every start "fails" after being
 // recorded, so that the launch stops after its two "Setup CMD" lines.
+// Final, and its interface's destructor is protected: never deleted through a base pointer.
+// NOLINTNEXTLINE(cppcoreguidelines-virtual-class-destructor)
 class PlanningShell final : public ShellApi {
  public:
   explicit PlanningShell(std::optional<std::filesystem::path> iniFolder)

@@ -111,7 +111,7 @@ std::wstring Printable(std::wstring_view text, std::size_t limit) {
   for (const wchar_t c : text.substr(0, limit)) {
     if (c < 0x20 || c == 0x7F) {
       wchar_t escape[8];
-      std::swprintf(escape, 8, L"\\x%02X", static_cast<unsigned>(c));
+      static_cast<void>(std::swprintf(escape, 8, L"\\x%02X", static_cast<unsigned>(c)));
       shown += escape;
     } else {
       shown.push_back(c);

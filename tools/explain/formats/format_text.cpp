@@ -19,7 +19,7 @@ constexpr std::size_t kCellChars = 60;
 
 std::wstring HexDword(std::uint32_t value) {
   wchar_t text[16];
-  std::swprintf(text, 16, L"0x%08X", static_cast<unsigned>(value));
+  static_cast<void>(std::swprintf(text, 16, L"0x%08X", static_cast<unsigned>(value)));
   return text;
 }
 
@@ -27,7 +27,7 @@ std::wstring HexDword(std::uint32_t value) {
 // table's own: blanks part columns, '=' parts name from value, parentheses and
 // quotes carry notes.
 std::wstring Cell(std::wstring_view text) {
-  const std::wstring shown = Printable(text, kCellChars);
+  std::wstring shown = Printable(text, kCellChars);
   if (shown.find_first_of(L" \t=()\"") == std::wstring::npos) return shown;
   std::wstring quoted = L"\"";
   for (const wchar_t c : shown) {
