@@ -10,7 +10,7 @@
 #include "recording_trace.h"
 #include "tools/explain/cli/command_line.h"
 #include "tools/explain/engine/explainer.h"
-#include "tools/explain/engine/utf.h"
+#include "tools/common/utf.h"
 
 using namespace std::string_literals;
 

@@ -1,24 +1,5 @@
 #include "tools/common/output_win32.h"
 
-std::string Utf8(const std::wstring& text) {
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                        nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return {};
-  std::string utf8(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), bytes,
-                      nullptr, nullptr);
-  return utf8;
-}
-
-std::wstring FromUtf8(const std::string& text) {
-  const int chars =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (chars <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(chars), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), chars);
-  return wide;
-}
-
 bool WriteBytes(HANDLE file, const std::string& bytes) {
   return WriteWhole(file, bytes) == ERROR_SUCCESS;
 }
@@ -31,20 +12,40 @@ DWORD WriteWhole(HANDLE file, const std::string& bytes) {
   return written == bytes.size() ? ERROR_SUCCESS : ERROR_DISK_FULL;
 }
 
-Output::Output(DWORD stream) : handle_(GetStdHandle(stream)) {
+namespace {
+
+bool IsConsole(HANDLE handle) {
   DWORD mode = 0;
-  console_ = handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE &&
-             GetConsoleMode(handle_, &mode) != FALSE;
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
+         GetConsoleMode(handle, &mode) != FALSE;
 }
+
+void WriteToConsole(HANDLE console, const std::wstring& text) {
+  DWORD written = 0;
+  WriteConsoleW(console, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+}  // namespace
+
+void WriteText(DWORD stream, const std::string& utf8) {
+  const HANDLE handle = GetStdHandle(stream);
+  if (utf8.empty() || handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
+  if (IsConsole(handle)) {
+    WriteToConsole(handle, Utf16FromUtf8(utf8));
+    return;
+  }
+  static_cast<void>(WriteBytes(handle, utf8));
+}
+
+Output::Output(DWORD stream) : handle_(GetStdHandle(stream)), console_(IsConsole(handle_)) {}
 
 void Output::WriteLine(std::wstring line) {
   line.push_back(L'\n');
   if (console_) {
-    DWORD written = 0;
-    WriteConsoleW(handle_, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    WriteToConsole(handle_, line);
     return;
   }
-  static_cast<void>(WriteBytes(handle_, Utf8(line)));
+  static_cast<void>(WriteBytes(handle_, Utf8FromUtf16(line)));
 }
 
 std::wstring SystemErrorText(DWORD error) {

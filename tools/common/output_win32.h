@@ -1,6 +1,6 @@
 #pragma once
 
-// What every Windows tool of the project writes with: UTF-8 text, whole writes
+// What every Windows tool of the project writes with: whole writes
 // to a file or pipe, a standard stream that takes whole lines, and the
 // system's text for an error code.
 
@@ -8,8 +8,7 @@
 
 #include <string>
 
-std::string Utf8(const std::wstring& text);
-std::wstring FromUtf8(const std::string& text);
+#include "tools/common/utf.h"
 
 // Writes the bytes whole; false when the file took fewer.
 [[nodiscard]] bool WriteBytes(HANDLE file, const std::string& bytes);
@@ -17,6 +16,11 @@ std::wstring FromUtf8(const std::string& text);
 // The same, with why it failed: ERROR_SUCCESS, the write's own error, or ERROR_DISK_FULL when
 // the file took fewer bytes than it was given (as a full disk does, without an error of its own).
 [[nodiscard]] DWORD WriteWhole(HANDLE file, const std::string& bytes);
+
+// Writes UTF-8 text to a standard stream: as UTF-16 into a console, the bytes
+// as they are into a file or pipe, so that every tool writes the same bytes
+// wherever its output goes. Nothing is written where the stream is missing.
+void WriteText(DWORD stream, const std::string& utf8);
 
 // A standard stream that takes whole lines: UTF-16 into a console, UTF-8 into a
 // file or pipe.

@@ -90,7 +90,8 @@ DWORD DebugUntilExit(const Sinks& sinks, RunWatch& watch) {
         break;
       case LOAD_DLL_DEBUG_EVENT:
         if (sinks.dllLog != INVALID_HANDLE_VALUE)
-          static_cast<void>(WriteBytes(sinks.dllLog, Utf8(DllPath(event.u.LoadDll.hFile) + L"\n")));
+          static_cast<void>(
+              WriteBytes(sinks.dllLog, Utf8FromUtf16(DllPath(event.u.LoadDll.hFile) + L"\n")));
         CloseIfValid(event.u.LoadDll.hFile);
         break;
       case OUTPUT_DEBUG_STRING_EVENT: {

@@ -23,7 +23,7 @@ LogMoment Now() {
 }
 
 std::wstring ScreenText(const std::wstring& text) {
-  return FromUtf8(SafeText(Utf8(text), TextUse::kScreen));
+  return Utf16FromUtf8(SafeText(Utf8FromUtf16(text), TextUse::kScreen));
 }
 
 void WriteError(const std::wstring& text) {
@@ -71,7 +71,7 @@ bool LogFile::Open(const std::wstring& path, LogFormat format) {
 void LogFile::Write(Severity severity, LogSource source, DWORD processId, DWORD threadId,
                     const std::wstring& text) {
   if (file_ == INVALID_HANDLE_VALUE) return;
-  const std::string utf8 = Utf8(text);
+  const std::string utf8 = Utf8FromUtf16(text);
   Write(FormatLogEntry(format_, {Now(), source, severity, processId, threadId, utf8}));
 }
 

@@ -40,6 +40,7 @@ struct LogEntry {
 
 // The viewer's own lines carry this mark on standard output and in the text
 // form; the trace-log form names them by their component instead.
+inline constexpr wchar_t kViewerName[] = L"perinax-trace";
 inline constexpr wchar_t kViewerMark[] = L"perinax-trace: ";
 
 // One record and its CR LF line end. In the trace-log form:

@@ -23,6 +23,7 @@
 #include "common/command_line.h"
 #include "common/dll_fence_win32.h"
 #include "perinax_version.h"
+#include "tools/common/version_banner.h"
 #include "tools/trace/debug_loop_win32.h"
 #include "tools/trace/log_file_win32.h"
 #include "tools/trace/options.h"
@@ -53,7 +54,7 @@ int wmain() {
       Output(STD_OUTPUT_HANDLE).WriteLine(kTraceUsage);
       return 0;
     case TraceOptions::Action::kVersion:
-      Output(STD_OUTPUT_HANDLE).WriteLine(L"perinax-trace " PERINAX_VERSION_TEXT);
+      Output(STD_OUTPUT_HANDLE).WriteLine(VersionBanner(kViewerName));
       return 0;
     case TraceOptions::Action::kUsageError:
       WriteError(options.error);

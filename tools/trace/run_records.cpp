@@ -7,6 +7,7 @@
 #include "lib/ini/ini_reader.h"
 #include "perinax_version.h"
 #include "registry/registry_marker.h"
+#include "tools/common/version_banner.h"
 
 namespace {
 
@@ -105,7 +106,7 @@ std::wstring PathInFolder(const std::wstring& folder, const std::wstring& name) 
 }
 
 std::vector<ViewerLine> RunnerRecords(const BeforeRunFacts& facts) {
-  std::wstring versions = L"perinax-trace " PERINAX_VERSION_TEXT;
+  std::wstring versions = VersionBanner(kViewerName);
   if (!facts.programName.empty()) {
     versions += L"; " + facts.programName +
                 (facts.programVersion ? L" " + *facts.programVersion : L": no version resource");

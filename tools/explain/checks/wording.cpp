@@ -4,7 +4,7 @@
 #include <cwchar>
 
 #include "tools/explain/engine/explanation.h"
-#include "tools/explain/engine/utf.h"
+#include "tools/common/utf.h"
 
 std::wstring Lower(std::wstring_view text) {
   std::wstring lower(text);

@@ -9,8 +9,9 @@
 #include <system_error>
 
 #include "perinax_version.h"
+#include "tools/common/utf.h"
+#include "tools/common/version_banner.h"
 #include "tools/explain/engine/explainer.h"
-#include "tools/explain/engine/utf.h"
 #include "tools/explain/formats/forms.h"
 #include "tools/explain/formats/output_forms.h"
 
@@ -79,7 +80,7 @@ bool Run::Parse() {
     const bool last = i + 1 == arguments_.size();
     if (word == L"--help" || word == L"-h" || word == L"--version" || word == L"--list-codes") {
       output_.exitCode = kExplainClean;
-      output_.out = word == L"--version"      ? "perinax-explain " PERINAX_VERSION_TEXT "\n"
+      output_.out = word == L"--version"      ? VersionBanner("perinax-explain") + "\n"
                     : word == L"--list-codes" ? FormatCodeList()
                                               : Usage();
       return false;

@@ -13,33 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/utf.h"
 #include "tools/explain/cli/command_line.h"
-#include "tools/explain/engine/utf.h"
 
 #ifdef _WIN32
 #include <windows.h>
 
 #include "common/dll_fence_win32.h"
-
-namespace {
-
-// UTF-16 into a console, the UTF-8 bytes as they are into a file or pipe, so
-// that both programs write the same bytes.
-void Write(DWORD stream, const std::string& text) {
-  if (text.empty()) return;
-  const HANDLE handle = GetStdHandle(stream);
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
-  DWORD mode = 0;
-  DWORD written = 0;
-  if (GetConsoleMode(handle, &mode) != FALSE) {
-    const std::wstring wide = Utf16FromUtf8(text);
-    WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-    return;
-  }
-  WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-}
-
-}  // namespace
+#include "tools/common/output_win32.h"
 
 int wmain(int argc, wchar_t** argv) {
   // Authors run it from the media folder too, beside files anyone may have put there.
@@ -51,8 +32,8 @@ int wmain(int argc, wchar_t** argv) {
     paths.emplace_back(argv[i]);
   }
   const ExplainOutput output = RunExplainer(words, paths);
-  Write(STD_OUTPUT_HANDLE, output.out);
-  Write(STD_ERROR_HANDLE, output.err);
+  WriteText(STD_OUTPUT_HANDLE, output.out);
+  WriteText(STD_ERROR_HANDLE, output.err);
   return output.exitCode;
 }
 

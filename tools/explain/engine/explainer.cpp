@@ -18,7 +18,7 @@
 #include "settings/ini_settings.h"
 #include "tools/explain/checks/checks.h"
 #include "tools/explain/engine/planning_platform.h"
-#include "tools/explain/engine/utf.h"
+#include "tools/common/utf.h"
 
 namespace {
 

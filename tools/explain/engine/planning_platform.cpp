@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
-#include "tools/explain/engine/utf.h"
+#include "tools/common/utf.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "tools/explain/engine/explainer.h"
-#include "tools/explain/engine/utf.h"
+#include "tools/common/utf.h"
 #include "tools/explain/formats/forms.h"
 #include "tools/explain/formats/json_cases.h"
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "perinax_version.h"
-#include "tools/explain/engine/utf.h"
+#include "tools/common/utf.h"
 #include "tools/explain/formats/forms.h"
 #include "tools/explain/formats/json_cases.h"
 

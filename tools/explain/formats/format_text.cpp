@@ -9,7 +9,7 @@
 #include "common/text.h"
 #include "tools/explain/checks/wording.h"
 #include "tools/explain/engine/explainer.h"
-#include "tools/explain/engine/utf.h"
+#include "tools/common/utf.h"
 #include "tools/explain/formats/forms.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "tools/explain/engine/utf.h"
+#include "tools/common/utf.h"
 
 #include <cstdint>
 #include <cwchar>
