@@ -15,6 +15,8 @@ ToolFunctions LoadAll() {
   Win32DllSearch api;
   ToolFunctions f{};
 
+  Find(GetModuleHandleW(L"kernel32.dll"), "WaitForDebugEventEx", &f.WaitForDebugEventEx);
+
   const DllModule advapi32 = LoadSystemDll(api, fence, L"advapi32.dll");
   Find(advapi32, "OpenProcessToken", &f.OpenProcessToken);
   Find(advapi32, "GetTokenInformation", &f.GetTokenInformation);

@@ -9,6 +9,9 @@
 // is looked up once, and one that could not be found is null, which its caller
 // reads as "cannot be told".
 struct ToolFunctions {
+  // kernel32.dll, Windows 10 and later: debug strings as the program sent them,
+  // UTF-16, where WaitForDebugEvent hands them over in the ANSI code page only.
+  BOOL(WINAPI* WaitForDebugEventEx)(DEBUG_EVENT* event, DWORD milliseconds);
   // advapi32.dll: the account, and the registry value read back
   decltype(&::OpenProcessToken) OpenProcessToken;
   decltype(&::GetTokenInformation) GetTokenInformation;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "tools/common/tool_functions_win32.h"
 #include "tools/trace/breakpoint.h"
 #include "tools/trace/debug_string.h"
 
@@ -56,14 +57,11 @@ std::wstring DllPath(HANDLE file) {
 
 using WaitForDebugEventFn = BOOL(WINAPI*)(DEBUG_EVENT*, DWORD);
 
-// WaitForDebugEventEx (Windows 10 and later) hands over what the program sent
-// with OutputDebugStringW as UTF-16; WaitForDebugEvent only in the ANSI code
-// page, which loses every character outside it.
+// WaitForDebugEventEx where Windows has it (the UTF-16 of what the program
+// sent), else WaitForDebugEvent.
 WaitForDebugEventFn DebugEventWaiter() {
-  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  const FARPROC proc = kernel != nullptr ? GetProcAddress(kernel, "WaitForDebugEventEx") : nullptr;
-  return proc != nullptr ? reinterpret_cast<WaitForDebugEventFn>(reinterpret_cast<void*>(proc))
-                         : &WaitForDebugEvent;
+  const WaitForDebugEventFn ex = Tools().WaitForDebugEventEx;
+  return ex != nullptr ? ex : &WaitForDebugEvent;
 }
 
 }  // namespace
