@@ -36,8 +36,3 @@ class Output {
 
 // The system's text for an error code, with the code: "Access is denied. (error 5)".
 std::wstring SystemErrorText(DWORD error);
-
-// Closes a handle that may be either of Win32's invalid values.
-inline void CloseIfValid(HANDLE handle) {
-  if (handle != nullptr && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-}

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/handle_win32.h"
 #include "tools/common/tool_functions_win32.h"
 #include "tools/trace/breakpoint.h"
 #include "tools/trace/debug_string.h"
@@ -80,18 +81,19 @@ DWORD DebugUntilExit(const Sinks& sinks, RunWatch& watch) {
     }
     DWORD status = DBG_CONTINUE;
     switch (event.dwDebugEventCode) {
-      case CREATE_PROCESS_DEBUG_EVENT:
+      case CREATE_PROCESS_DEBUG_EVENT: {
         // The process and thread handles are the system's: it closes them
         // after the exit event. The file handle is ours.
         process = event.u.CreateProcessInfo.hProcess;
-        CloseIfValid(event.u.CreateProcessInfo.hFile);
+        const KernelHandle file(event.u.CreateProcessInfo.hFile);
         break;
-      case LOAD_DLL_DEBUG_EVENT:
+      }
+      case LOAD_DLL_DEBUG_EVENT: {
+        const KernelHandle file(event.u.LoadDll.hFile);
         if (sinks.dllLog != INVALID_HANDLE_VALUE)
-          static_cast<void>(
-              WriteBytes(sinks.dllLog, Utf8FromUtf16(DllPath(event.u.LoadDll.hFile) + L"\n")));
-        CloseIfValid(event.u.LoadDll.hFile);
+          static_cast<void>(WriteBytes(sinks.dllLog, Utf8FromUtf16(DllPath(file.get()) + L"\n")));
         break;
+      }
       case OUTPUT_DEBUG_STRING_EVENT: {
         const std::wstring line = ReadDebugString(process, event.u.DebugString);
         watch.See(line);

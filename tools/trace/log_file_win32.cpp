@@ -53,13 +53,13 @@ HANDLE OpenForAppending(const std::wstring& path) {
 bool LogFile::Open(const std::wstring& path, LogFormat format) {
   path_ = path;
   format_ = format;
-  file_ = OpenForAppending(path);
-  if (file_ == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PATH_NOT_FOUND) {
+  file_ = FileHandle(OpenForAppending(path));
+  if (!file_.valid() && GetLastError() == ERROR_PATH_NOT_FOUND) {
     // Folders that are there already, or that cannot be made, leave the open to say what is wrong.
     for (const std::wstring& folder : FoldersAbove(path)) CreateDirectoryW(folder.c_str(), nullptr);
-    file_ = OpenForAppending(path);
+    file_ = FileHandle(OpenForAppending(path));
   }
-  if (file_ == INVALID_HANDLE_VALUE) {
+  if (!file_.valid()) {
     const DWORD error = GetLastError();
     WriteError(L"cannot open the log " + path + L": " + SystemErrorText(error) +
                L"; running without it");
@@ -70,7 +70,7 @@ bool LogFile::Open(const std::wstring& path, LogFormat format) {
 
 void LogFile::Write(Severity severity, LogSource source, DWORD processId, DWORD threadId,
                     const std::wstring& text) {
-  if (file_ == INVALID_HANDLE_VALUE) return;
+  if (!file_.valid()) return;
   const std::string utf8 = Utf8FromUtf16(text);
   Write(FormatLogEntry(format_, {Now(), source, severity, processId, threadId, utf8}));
 }
@@ -78,12 +78,12 @@ void LogFile::Write(Severity severity, LogSource source, DWORD processId, DWORD 
 void LogFile::Write(const std::string& record) {
   OVERLAPPED lock{};
   lock.OffsetHigh = kRecordLockOffsetHigh;
-  const bool locked = LockFileEx(file_, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &lock) != FALSE;
+  const bool locked = LockFileEx(file_.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &lock) != FALSE;
   // Looked at before every record, not just the first: another run may have been cut off
   // between two of ours.
   const DWORD error =
-      WriteWhole(file_, std::string(BeforeNextRecord(format_, LastByte())) + record);
-  if (locked) UnlockFileEx(file_, 0, 1, 0, &lock);
+      WriteWhole(file_.get(), std::string(BeforeNextRecord(format_, LastByte())) + record);
+  if (locked) UnlockFileEx(file_.get(), 0, 1, 0, &lock);
   if (error == ERROR_SUCCESS) return;
   WriteError(L"cannot write the log " + path_ + L": " + SystemErrorText(error) +
              L"; going on without it");
@@ -93,22 +93,21 @@ void LogFile::Write(const std::string& record) {
 // Empty for an empty log. When the byte cannot be read, the log is taken to end with its line end.
 std::string LogFile::LastByte() {
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file_, &size)) return "\n";
+  if (!GetFileSizeEx(file_.get(), &size)) return "\n";
   if (size.QuadPart == 0) return "";
   char last = '\n';
   DWORD read = 0;
   LARGE_INTEGER at{};
   at.QuadPart = size.QuadPart - 1;
-  if (!SetFilePointerEx(file_, at, nullptr, FILE_BEGIN) ||
-      !ReadFile(file_, &last, 1, &read, nullptr) || read != 1) {
+  if (!SetFilePointerEx(file_.get(), at, nullptr, FILE_BEGIN) ||
+      !ReadFile(file_.get(), &last, 1, &read, nullptr) || read != 1) {
     return "\n";
   }
   return std::string(1, last);
 }
 
 void LogFile::Close() {
-  if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-  file_ = INVALID_HANDLE_VALUE;
+  file_ = FileHandle();
 }
 
 void LogOwn(LogFile& log, const ViewerLine& line) {

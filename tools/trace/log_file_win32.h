@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "common/handle_win32.h"
 #include "tools/common/output_win32.h"
 #include "tools/trace/log_record.h"
 #include "tools/trace/rules.h"
@@ -27,9 +28,6 @@ void WriteError(const std::wstring& text);
 class LogFile {
  public:
   LogFile() = default;
-  LogFile(const LogFile&) = delete;
-  LogFile& operator=(const LogFile&) = delete;
-  ~LogFile() { Close(); }
 
   [[nodiscard]] bool Open(const std::wstring& path, LogFormat format);
   void Write(Severity severity, LogSource source, DWORD processId, DWORD threadId,
@@ -42,7 +40,7 @@ class LogFile {
 
   std::wstring path_;
   LogFormat format_ = LogFormat::kTraceLog;
-  HANDLE file_ = INVALID_HANDLE_VALUE;
+  FileHandle file_;
 };
 
 // Where each line of the run goes.

@@ -22,6 +22,7 @@
 
 #include "common/command_line.h"
 #include "common/dll_fence_win32.h"
+#include "common/handle_win32.h"
 #include "perinax_version.h"
 #include "tools/common/version_banner.h"
 #include "tools/trace/debug_loop_win32.h"
@@ -66,11 +67,11 @@ int wmain() {
   const std::wstring program = ProgramName(options.program);
   LogFile log;
   if (!options.logPath.empty()) static_cast<void>(log.Open(options.logPath, options.logFormat));
-  const HANDLE dllLog =
-      options.dllLogPath.empty()
-          ? INVALID_HANDLE_VALUE
-          : CreateFileW(options.dllLogPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const FileHandle dllLog(options.dllLogPath.empty()
+                              ? INVALID_HANDLE_VALUE
+                              : CreateFileW(options.dllLogPath.c_str(), GENERIC_WRITE,
+                                            FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
   // CreateProcessW may write into its command line, so it gets a copy.
   std::wstring mutableLine(options.program);
 
@@ -87,15 +88,12 @@ int wmain() {
   if (!started) {
     Report(log,
            {Severity::kError, L"cannot start " + program + L": " + SystemErrorText(startError)});
-    CloseIfValid(dllLog);
     return kStartFailedExitCode;
   }
   Output out(STD_OUTPUT_HANDLE);
   RunWatch watch;
-  const DWORD exitCode = DebugUntilExit({out, log, dllLog}, watch);
-  CloseIfValid(dllLog);
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
+  const KernelHandle thread(info.hThread), process(info.hProcess);
+  const DWORD exitCode = DebugUntilExit({out, log, dllLog.get()}, watch);
   ReportAfterRun(log, place, watch);
   // A Unix shell sees only the low byte of the exit code under Wine, so the
   // whole code is also reported, apart from the trace.

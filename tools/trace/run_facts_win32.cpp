@@ -3,23 +3,11 @@
 #include <cwchar>
 #include <vector>
 
+#include "common/handle_win32.h"
 #include "lib/ini/ini_reader.h"
 #include "tools/common/tool_functions_win32.h"
 
 namespace {
-
-// A kernel handle (a file, a token), closed when it goes.
-class OwnedHandle {
- public:
-  explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
-  OwnedHandle(const OwnedHandle&) = delete;
-  OwnedHandle& operator=(const OwnedHandle&) = delete;
-  ~OwnedHandle() { CloseIfValid(handle_); }
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 // A registry key, closed when it goes.
 class OwnedKey {
@@ -48,7 +36,7 @@ std::wstring AccountName() {
   if (f.OpenProcessToken == nullptr || f.GetTokenInformation == nullptr ||
       f.LookupAccountSidW == nullptr || !f.OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw))
     return {};
-  const OwnedHandle token(raw);
+  const KernelHandle token(raw);
   DWORD size = 0;
   static_cast<void>(f.GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size));
   // TOKEN_USER holds a pointer: the buffer is of pointers, so that it is aligned for one.
@@ -95,10 +83,10 @@ std::optional<std::wstring> FileVersionOf(const std::wstring& path) {
 }
 
 std::optional<std::string> FileBytes(const std::wstring& path) {
-  const OwnedHandle file(CreateFileW(path.c_str(), GENERIC_READ,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) return std::nullopt;
+  const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return std::nullopt;
   std::string bytes;
   char chunk[65536];
   DWORD read = 0;
