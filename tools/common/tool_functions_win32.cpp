@@ -4,12 +4,6 @@
 
 namespace {
 
-template <typename Function>
-void Find(DllModule dll, const char* name, Function* slot) {
-  const FARPROC proc = dll != nullptr ? GetProcAddress(static_cast<HMODULE>(dll), name) : nullptr;
-  *slot = reinterpret_cast<Function>(reinterpret_cast<void*>(proc));
-}
-
 ToolFunctions LoadAll() {
   const DllFence fence = FenceDllSearchPath();
   Win32DllSearch api;
