@@ -9,41 +9,20 @@
 
 #include <regex>
 
+#include "log_records.h"
 #include "perinax_version.h"
 #include "tools/common/sha256.h"
 #include "wine_support.h"
 
 namespace {
 
-// One record of the trace-log form, as its readers take it apart.
-struct Record {
-  std::wstring text, component, thread;
-  int type, biasMinutes;
-};
+using Record = wine::LogRecord;
 
-const std::wregex kRecord(
-    LR"re(<!\[LOG\[((?:(?!\]LOG\]!>).)*)\]LOG\]!><time="\d\d:[0-5]\d:[0-5]\d\.\d{3}([+-]\d{3})" )re"
-    LR"re(date="(?:0[1-9]|1[0-2])-(?:0[1-9]|[12]\d|3[01])-\d{4}" component="([A-Za-z0-9]+)" )re"
-    LR"re(context="" type="([123])" thread="(\d+)" file="">)re");
-
-// The log's records: every line must be one, each ending with CR LF, and the UTF-8 mark must
-// open the file and appear nowhere else.
+// The log's records; the UTF-8 mark opens the file and appears nowhere else.
 std::vector<Record> ParseLog(const std::wstring& file) {
   const std::string bytes = wine::ReadBytes(file).value_or("");
   EXPECT_EQ(bytes.rfind("\xEF\xBB\xBF"), 0u);
-  std::vector<Record> records;
-  std::size_t at = 3;
-  for (std::size_t end; (end = bytes.find("\r\n", at)) != std::string::npos; at = end + 2) {
-    const std::wstring line = wine::Wide(bytes.substr(at, end - at));
-    std::wsmatch part;
-    if (!std::regex_match(line, part, kRecord)) {
-      ADD_FAILURE() << wine::Narrow(line);
-      continue;
-    }
-    records.push_back({part[1], part[3], part[5], std::stoi(part[4]), std::stoi(part[2])});
-  }
-  EXPECT_EQ(at, bytes.size()) << "a last line without its line end";
-  return records;
+  return wine::ParseLogRecords(bytes);
 }
 
 // The time-zone bias as Windows gives it. The tests run east of UTC and off the hour (their CMake

@@ -8,6 +8,7 @@
 #include <regex>
 #include <thread>
 
+#include "log_records.h"
 #include "wine_support.h"
 
 namespace {
@@ -16,48 +17,17 @@ const std::wstring kViewer = L"\"" + wine::kBuildDir + L"/tools/perinax-trace.ex
 const std::wstring kHostile = L"\"" + wine::kBuildDir + L"/tests/windows/helpers/hostile.exe\"";
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
-struct Record {
-  std::string text, component;
-  int type;
-};
+using Record = wine::LogRecord;
 
-std::size_t Count(std::string_view text, std::string_view part) {
-  std::size_t count = 0;
-  for (std::size_t at = text.find(part); at != std::string_view::npos; at = text.find(part, at + 1))
-    ++count;
-  return count;
-}
-
-// The records from `at` on, as a reader that splits on the record markers takes them apart: each
-// line one record start, one record end and the attributes, ended by CR LF, with no CR or LF of
-// its own.
 std::vector<Record> ParseLog(const std::string& bytes, std::size_t at = kUtf8Mark.size()) {
-  static const std::regex attributes(
-      R"re(<time="\d\d:\d\d:\d\d\.\d{3}[+-]\d{3}" date="\d\d-\d\d-\d{4}" component="(\w+)" )re"
-      R"re(context="" type="([123])" thread="\d+" file="">)re");
-  std::vector<Record> records;
-  for (std::size_t end; (end = bytes.find("\r\n", at)) != std::string::npos; at = end + 2) {
-    const std::string_view line(bytes.data() + at, end - at);
-    const std::size_t textEnd = line.find("]LOG]!>");
-    std::smatch part;
-    const std::string tail(line.substr(textEnd == line.npos ? 0 : textEnd + 7));
-    if (!line.starts_with("<![LOG[") || Count(line, "<![LOG[") != 1 ||
-        Count(line, "]LOG]!>") != 1 || line.find_first_of("\r\n") != line.npos ||
-        !std::regex_match(tail, part, attributes)) {
-      ADD_FAILURE() << line.substr(0, 300);
-      continue;
-    }
-    records.push_back({std::string(line.substr(7, textEnd - 7)), part[1], std::stoi(part[2])});
-  }
-  EXPECT_EQ(at, bytes.size()) << "a last line without its line end";
-  return records;
+  return wine::ParseLogRecords(bytes, at);
 }
 
 // The program's records, without the viewer's.
 std::vector<std::string> ProgramTexts(const std::vector<Record>& records) {
   std::vector<std::string> texts;
   for (const Record& record : records) {
-    if (record.component == "Perinax") texts.push_back(record.text);
+    if (record.component == L"Perinax") texts.push_back(wine::Narrow(record.text));
   }
   return texts;
 }
@@ -86,8 +56,8 @@ TEST(TraceViewerSafety, ShowsAProgramsTextAsTextOnTheScreenAndInTheLog) {
   // one error is the viewer's own: the folder holds no Perinax.ini.
   const std::vector<Record> records = ParseLog(wine::ReadBytes(log).value_or(""));
   for (const Record& record : records) {
-    const bool noIni = record.text.starts_with("Perinax.ini is not in the working folder");
-    EXPECT_EQ(record.type == 3, noIni) << record.text.substr(0, 100);
+    const bool noIni = record.text.starts_with(L"Perinax.ini is not in the working folder");
+    EXPECT_EQ(record.type == 3, noIni) << wine::Narrow(record.text.substr(0, 100));
   }
   EXPECT_EQ(ProgramTexts(records),
             (std::vector<std::string>{
