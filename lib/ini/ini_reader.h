@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "lib/ini/ini_decode.h"
+
 // An INI reader that answers as GetPrivateProfileSectionNamesW and
 // GetPrivateProfileStringW do on Windows, for builds and tests that have no
 // Windows profile readers, and for perinax-explain, which predicts Perinax's
@@ -30,13 +32,6 @@
 //   a value then loses one pair of matching outer quotes, double or single.
 // Values are UTF-16 code units held in wchar_t, so lengths count as on Windows
 // even where wchar_t is 32 bits wide.
-// How the file's first bytes make Windows decode it.
-enum class IniEncoding {
-  kAnsi,         // no byte-order mark: the ANSI code page
-  kUtf16Le,      // FF FE: UTF-16LE
-  kUtf8Mark,     // EF BB BF: not recognised; read as ANSI, the mark spoils line 1
-  kUtf16BeMark,  // FE FF: not recognised; read as ANSI
-};
 
 // A key line of a section, and a section line, as the reader keeps them:
 // where the name starts in the reader's decoded text, how long it is, and the
