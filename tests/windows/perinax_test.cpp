@@ -67,7 +67,8 @@ TEST(Perinax, TracesAndWritesAtEachVersionWhatTheExplainerPredicts) {
       std::regex("perinax-demo\\.msi"), "setup.exe");
   const std::wstring utf16 =
       L"\xFEFF[Default]\r\nSetupFile=\"setup.exe\"\r\nRegPath32KeyPath=SOFTWARE\\PerinaxB\\" +
-      std::wstring(240, L'L') + L"\r\nRegPath32KeyName=Gr\u00f6\u00dfe\r\nRegPath32KeyValue=7\r\n" +
+      std::wstring(240, L'L') +
+      L"\r\nRegPath32KeyName=Gr\u00f6\u00dfe\r\nRegPath32KeyValue=0x\uff11\uff21\r\n" +
       L"  RegPath64KeyPath = 'SOFTWARE\\PerinaxB\\\u00dcn\u00efcode'\r\n"
       L"RegPath64KeyName=\r\nRegPath64KeyValue=+8\r\n[DEFAULT]\r\nRegPath64KeyValue=9\r\n";
   const std::map<std::string, std::string> files = {
@@ -88,7 +89,8 @@ TEST(Perinax, TracesAndWritesAtEachVersionWhatTheExplainerPredicts) {
        "[Default]\r\nSetupFile=setup.exe\r\nRegPath32KeyPath=SOFTWARE\\PerinaxExplainA/Slash\r\n"
        "RegPath32KeyName=Stage\r\nRegPath32KeyValue=-2147483649\r\n"},
       // UTF-16LE beyond ASCII, quotes, blanks, a repeated section, a key path cut at 259
-      // characters and an empty value name (the key's default value).
+      // characters, an empty value name (the key's default value) and a value in full-width
+      // hexadecimal digits (which the Windows runtime's iswxdigit takes).
       {"unicode", std::string(reinterpret_cast<const char*>(utf16.data()), utf16.size() * 2)},
   };
   // The file, the version as Wine names it, the argument text, the exit code, and whether the row

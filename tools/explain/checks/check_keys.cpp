@@ -13,6 +13,16 @@
 
 namespace {
 
+// The value of an ASCII hexadecimal digit, else -1. Not iswxdigit: the Windows
+// runtime's also takes the full-width digits of a UTF-16 file, which are no
+// number anyone reads.
+int AsciiHexDigit(wchar_t c) {
+  if (c >= L'0' && c <= L'9') return c - L'0';
+  if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+  if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+  return -1;
+}
+
 std::wstring About(const Checker& checker, const IniSection& section, std::wstring_view key) {
   return Bracketed(checker.Name(section)) + L" " + Shown(key);
 }
@@ -77,10 +87,10 @@ void CheckNumber(Checker& checker, const std::wstring& about, const IniKey& key,
     std::wstring decimal;
     const std::wstring hex = rest.substr(1);
     if (!hex.empty() && hex.size() <= 8 &&
-        std::all_of(hex.begin(), hex.end(), [](wchar_t c) { return std::iswxdigit(c); })) {
-      decimal = L" (" +
-                std::to_wstring(std::stoul(std::string(hex.begin(), hex.end()), nullptr, 16)) +
-                L")";
+        std::all_of(hex.begin(), hex.end(), [](wchar_t c) { return AsciiHexDigit(c) >= 0; })) {
+      std::uint32_t value = 0;
+      for (const wchar_t c : hex) value = value * 16 + static_cast<std::uint32_t>(AsciiHexDigit(c));
+      decimal = L" (" + std::to_wstring(value) + L")";
     }
     add(L"is hexadecimal, which Perinax does not read: it stores 0; write the number in "
         L"decimal" +
