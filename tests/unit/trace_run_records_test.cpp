@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "perinax_version.h"
 #include "lib/ini/ini_reader.h"
+#include "perinax_version.h"
 #include "tools/trace/run_records.h"
 
 namespace {
@@ -202,10 +202,10 @@ TEST(TraceRunRecords, SaysWhatTheRunDidAsThePlanAndTheRegistryTellIt) {
         PlanOfRun(Watching(L"OS version " + std::to_wstring(int(row.code))), row.ini, L"C:\\pkg");
     ASSERT_TRUE(plan);
     plan->startedFound = row.beside;
-    const std::optional<ReadBackTarget> target = ReadBackTargetOf(*plan, row.code);
+    const std::optional<ReadBackTarget> target = ReadBackTargetOf(*plan);
     EXPECT_EQ(target ? std::optional(ViewAccessBits(target->view)) : std::nullopt, row.viewBits);
-    EXPECT_EQ(Shown(AfterRunRecords(
-                  {*plan, row.code, row.ini.exists(), L"C:\\pkg", row.started, row.readBack})),
-              row.records);
+    EXPECT_EQ(
+        Shown(AfterRunRecords({*plan, row.ini.exists(), L"C:\\pkg", row.started, row.readBack})),
+        row.records);
   }
 }

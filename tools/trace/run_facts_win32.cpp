@@ -137,11 +137,10 @@ void ReportAfterRun(LogFile& log, const RunPlace& place, const RunWatch& watch) 
       place.iniBytes ? IniReader::FromBytes(*place.iniBytes) : IniReader::Missing();
   const std::optional<CasePlan> plan = PlanOfRun(watch, ini, place.folder);
   if (!plan) return;
-  const OSVersionCode code = *watch.osCode();
   std::optional<ReadBack> readBack;
-  if (const std::optional<ReadBackTarget> target = ReadBackTargetOf(*plan, code))
+  if (const std::optional<ReadBackTarget> target = ReadBackTargetOf(*plan))
     readBack = ReadDword(*target);
   for (const ViewerLine& line :
-       AfterRunRecords({*plan, code, ini.exists(), place.folder, watch.started(), readBack}))
+       AfterRunRecords({*plan, ini.exists(), place.folder, watch.started(), readBack}))
     Report(log, line);
 }

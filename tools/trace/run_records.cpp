@@ -34,12 +34,12 @@ ViewerLine SectionRecord(const AfterRunFacts& facts) {
 ViewerLine ProgramRecord(const AfterRunFacts& facts) {
   const CasePlan& plan = facts.plan;
   const std::wstring what = facts.started ? L"program started: " : L"program not started: ";
-  // Without a SetupFile the launcher is left with its text for a missing key.
-  if (!plan.started || IsMissingSetting(plan.started->c_str()))
-    return Information(what + L"none, Perinax.ini names none");
-  std::wstring text = what + *plan.started;
-  if (plan.startedFound.value_or(false) && !NamesItsPlace(*plan.started))
-    text += L" (" + PathInFolder(facts.folder, *plan.started) + L")";
+  // The launcher starts nothing the INI file did not name whole.
+  if (!plan.settings.m_bSetupFileNamed) return Information(what + L"none, Perinax.ini names none");
+  const std::wstring named = plan.settings.m_szSetupFile;
+  std::wstring text = what + named;
+  if (plan.startedFound.value_or(false) && !NamesItsPlace(named))
+    text += L" (" + PathInFolder(facts.folder, named) + L")";
   return Information(text);
 }
 
@@ -63,24 +63,11 @@ std::wstring Number(std::uint32_t value) {
   return text;
 }
 
-// Why the plan writes nothing. NothingWrittenReason reads the case's version
-// and architecture, which a code of no case of the table has too.
-std::wstring NothingWritten(const CasePlan& plan, OSVersionCode code) {
-  const std::uint32_t arch = ArchitectureOf(code);
-  if (code != kOSProbeFailed && arch != kArchitectureX86 && arch != kArchitectureX64)
-    return L"Perinax writes one on x86 and x64 Windows only";
-  const ExplainCase anyCase{
-      "", L"", static_cast<std::uint16_t>(arch), code == kOSProbeFailed ? nullptr : "", "", L""};
-  CasePlan withCase = plan;
-  withCase.spec = &anyCase;
-  return NothingWrittenReason(withCase);
-}
-
 ViewerLine RegistryRecord(const AfterRunFacts& facts) {
-  const std::optional<ReadBackTarget> target = ReadBackTargetOf(facts.plan, facts.code);
+  const std::optional<ReadBackTarget> target = ReadBackTargetOf(facts.plan);
   if (!target || !facts.readBack) {
     return Information(L"registry value: none written, " +
-                       (facts.iniFound ? NothingWritten(facts.plan, facts.code)
+                       (facts.iniFound ? NothingWrittenReason(facts.plan)
                                        : std::wstring(L"there is no Perinax.ini")));
   }
   const ReadBack& read = *facts.readBack;
@@ -144,11 +131,12 @@ void RunWatch::See(std::wstring_view line) {
   osCode_ = static_cast<OSVersionCode>(negative ? 0u - magnitude : magnitude);
 }
 
-std::optional<ReadBackTarget> ReadBackTargetOf(const CasePlan& plan, OSVersionCode code) {
+std::optional<ReadBackTarget> ReadBackTargetOf(const CasePlan& plan) {
   if (!plan.write) return std::nullopt;
-  const RegistryView view = plan.view == 64                            ? RegistryView::k64
-                            : ArchitectureOf(code) == kArchitectureX64 ? RegistryView::k32
-                                                                       : RegistryView::kOnlyView;
+  const RegistryView view = plan.view == 64 ? RegistryView::k64
+                            : ArchitectureOf(plan.osCode) == kArchitectureX64
+                                ? RegistryView::k32
+                                : RegistryView::kOnlyView;
   return ReadBackTarget{plan.write->key, plan.write->name, view};
 }
 

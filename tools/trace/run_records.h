@@ -16,11 +16,10 @@
 #include <vector>
 
 #include "common/os_version_code.h"
+#include "settings/ini_settings.h"
 #include "tools/common/sha256.h"
 #include "tools/explain/engine/explainer.h"
 #include "tools/trace/rules.h"
-
-inline constexpr wchar_t kIniFileName[] = L"Perinax.ini";
 
 // A file of a folder as Windows names it: "C:\pkg" and "C:\" give
 // "C:\pkg\Perinax.ini" and "C:\Perinax.ini".
@@ -69,7 +68,7 @@ struct ReadBackTarget {
 };
 
 // The value the plan writes, or none when it writes none.
-std::optional<ReadBackTarget> ReadBackTargetOf(const CasePlan& plan, OSVersionCode code);
+std::optional<ReadBackTarget> ReadBackTargetOf(const CasePlan& plan);
 
 // The view bits for RegOpenKeyExW: KEY_WOW64_64KEY, KEY_WOW64_32KEY, or none on
 // 32-bit Windows, where they mean nothing.
@@ -85,7 +84,6 @@ struct ReadBack {
 
 struct AfterRunFacts {
   const CasePlan& plan;  // PlanOsCode over the working folder's Perinax.ini
-  OSVersionCode code;
   bool iniFound;
   std::wstring folder;
   bool started;                      // RunWatch::started

@@ -16,9 +16,9 @@
 #include "registry/registry_marker.h"
 #include "settings/ini_schema.h"
 #include "settings/ini_settings.h"
+#include "tools/common/utf.h"
 #include "tools/explain/checks/checks.h"
 #include "tools/explain/engine/planning_platform.h"
-#include "tools/common/utf.h"
 
 namespace {
 
@@ -54,7 +54,8 @@ CasePlan RunCase(const ExplainCase* row, const std::wstring& versionText,
   // The version section comes from the OS code the launcher's own probe gives
   // this case, by the launcher's own rule.
   PlanningTrace probeTrace;
-  plan.versionSection = VersionSectionOf(GetOSVersion(probe, probeTrace));
+  plan.osCode = GetOSVersion(probe, probeTrace);
+  plan.versionSection = VersionSectionOf(plan.osCode);
   plan.started = shell.file();
   if (plan.started && folder) {
     if (const auto local = LocalPathOf(*folder, *plan.started)) {
@@ -121,9 +122,12 @@ const ExplainCase* FindExplainCase(std::string_view name) {
 
 std::wstring NothingWrittenReason(const CasePlan& plan) {
   if (plan.write) return L"";
-  if (plan.spec->windows == nullptr) return L"the version cannot be read";
+  if (plan.osCode == kOSProbeFailed) return L"the version cannot be read";
+  const std::uint32_t arch = ArchitectureOf(plan.osCode);
+  if (arch != kArchitectureX86 && arch != kArchitectureX64) {
+    return L"Perinax writes one on x86 and x64 Windows only";
+  }
   if (plan.keyRefused) return L"the registry refuses the key path";
-  const std::uint32_t arch = plan.spec->architecture;
   const IniKeySpec& pathKey = TargetKey(KeyRole::kPath, arch);
   const IniKeySpec& nameKey = TargetKey(KeyRole::kName, arch);
   const std::wstring section = L" in [" + Printable(plan.section, 60) + L"]";

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/os_version_code.h"
 #include "common/setup_settings.h"
 #include "tools/explain/checks/catalogue.h"
 
@@ -48,6 +49,8 @@ struct RegistryWrite {
 struct CasePlan {
   const ExplainCase* spec = nullptr;
   std::wstring section;  // the section the settings were read from
+  // The OS code the launcher's probe gave this run (kOSProbeFailed when it failed).
+  OSVersionCode osCode = kOSProbeFailed;
   // The version section this case looks for (win7, win8, win8.1), or null.
   const wchar_t* versionSection = nullptr;
   std::vector<std::wstring> keysRead;  // the keys read from it, in order
