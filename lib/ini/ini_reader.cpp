@@ -165,8 +165,6 @@ std::size_t LineLength(std::wstring_view text, bool& plain) {
 std::uint32_t PlaceOf(std::wstring_view part, std::wstring_view text) {
   return static_cast<std::uint32_t>(part.data() - text.data());
 }
-// Line numbers keep 31 bits, and no file has more lines than bytes.
-constexpr std::uint64_t kTooLarge = std::uint64_t{1} << 31;
 
 // The size of a table for `count` items: a power of two, at least one and a
 // half times as many, so that a search meets few taken slots (a third of the
@@ -191,7 +189,7 @@ IniReader IniReader::Missing() {
 }
 
 IniReader IniReader::FromBytes(std::string_view bytes) {
-  if (bytes.size() >= kTooLarge) return Missing();
+  if (bytes.size() >= kTooLargeBytes) return Missing();
   IniReader reader;
   reader.exists_ = true;
   reader.oddities_.encoding = EncodingOf(bytes);
@@ -203,7 +201,7 @@ IniReader IniReader::FromBytes(std::string_view bytes) {
 IniReader IniReader::FromFile(const std::filesystem::path& path) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return Missing();
-  if (std::filesystem::file_size(path, error) >= kTooLarge || error) return Missing();
+  if (std::filesystem::file_size(path, error) >= kTooLargeBytes || error) return Missing();
   std::ifstream file(path, std::ios::binary);
   if (!file) return Missing();
   const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};

@@ -75,8 +75,11 @@ class IniReader {
  public:
   // A file that does not exist (or a directory in its place).
   static IniReader Missing();
-  // The bytes of an existing file; 2 GiB or more count as missing, as no INI
-  // file is that large (places and line numbers are kept in 32 bits).
+  // The size from which a file counts as missing: no INI file is 2 GiB, and
+  // places and line numbers are kept in 32 and 31 bits.
+  static constexpr std::uint64_t kTooLargeBytes = std::uint64_t{1} << 31;
+
+  // The bytes of an existing file; kTooLargeBytes or more count as missing.
   static IniReader FromBytes(std::string_view bytes);
   // Reads the file now; a file that cannot be read counts as missing, and so
   // does one of 2 GiB or more.

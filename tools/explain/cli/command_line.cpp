@@ -8,6 +8,7 @@
 #include <optional>
 #include <system_error>
 
+#include "lib/ini/ini_reader.h"
 #include "perinax_version.h"
 #include "tools/common/utf.h"
 #include "tools/common/version_banner.h"
@@ -16,10 +17,6 @@
 #include "tools/explain/formats/output_forms.h"
 
 namespace {
-
-// The INI reader takes no file of 2 GiB or more (IniReader::FromBytes); such a
-// file is not read into memory at all.
-constexpr std::uintmax_t kLargestIniBytes = (std::uintmax_t{1} << 31) - 1;
 
 struct Options {
   const OutputForm* form = &OutputForms().front();
@@ -41,7 +38,9 @@ std::wstring ShownPath(const std::filesystem::path& path) {
 std::optional<std::string> ReadBytes(const std::filesystem::path& path) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-  if (std::filesystem::file_size(path, error) > kLargestIniBytes || error) return std::nullopt;
+  // A file the INI reader would take for missing is not read into memory at all.
+  if (std::filesystem::file_size(path, error) >= IniReader::kTooLargeBytes || error)
+    return std::nullopt;
   std::ifstream file(path, std::ios::binary);
   if (!file) return std::nullopt;
   std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
