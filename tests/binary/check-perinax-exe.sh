@@ -10,8 +10,6 @@ exe=$1
 objdump=$2
 windres=$3
 version=$4
-commas=${version//./, }
-version_re=${version//./\\.}
 
 failures=0
 check() {
@@ -26,7 +24,6 @@ check() {
 }
 
 headers=$("$objdump" -p "$exe")
-resources=$("$windres" -i "$exe" -O rc 2>&1 || true)
 has() { grep -Eq -- "$1" <<<"$2"; }
 
 check "PE32 for i386" has 'file format pei-i386' "$headers"
@@ -44,17 +41,9 @@ check "DYNAMIC_BASE (0x40) in DllCharacteristics $flags" test $((16#$flags & 0x4
 check "NX_COMPAT (0x100) in DllCharacteristics $flags" test $((16#$flags & 0x100)) -ne 0
 check "relocations kept for ASLR" has '^Entry 5 [0-9a-f]+ [0-9a-f]*[1-9a-f][0-9a-f]* Base Relocation' "$headers"
 
-check "FILEVERSION $version" has "FILEVERSION $commas\$" "$resources"
-check "PRODUCTVERSION $version" has "PRODUCTVERSION $commas\$" "$resources"
-check "FileVersion text" has "VALUE \"FileVersion\", \"$version_re\"" "$resources"
-check "ProductVersion text" has "VALUE \"ProductVersion\", \"$version_re\"" "$resources"
-check "OriginalFilename" has 'VALUE "OriginalFilename", "Perinax\.exe"' "$resources"
-check "InternalName" has 'VALUE "InternalName", "Perinax"' "$resources"
-check "FileDescription" has 'VALUE "FileDescription", "Perinax setup launcher"' "$resources"
-check "CompanyName" has 'VALUE "CompanyName", "The Perinax authors"' "$resources"
-check "LegalCopyright" has 'VALUE "LegalCopyright", "Copyright \(c\) [0-9]{4} The Perinax authors"' "$resources"
-check "ProductName" has 'VALUE "ProductName", "Perinax"' "$resources"
-# The manifest, checked as the tools' are.
+# The version resource and the manifest, checked as the tools' are.
+"$(dirname "$0")/check-version-resource.sh" "$exe" "$windres" "$version" Perinax Perinax.exe \
+  "Perinax setup launcher" "$(dirname "$0")/../../LICENSE" || failures=$((failures + $?))
 "$(dirname "$0")/check-manifest.sh" "$exe" "$windres" "$version" Perinax || failures=$((failures + $?))
 
 if [ "$failures" -ne 0 ]; then
