@@ -76,18 +76,20 @@ std::vector<ViewerLine> UnsaidLines::Before(std::wstring_view line) {
     added = EndRegistryStep();
     if (line == kTraceWriteToReg) registry_ = RegistryStep::kWriting32;
   }
-  // The launcher traces "CreateProcess" right after its second "Setup CMD" line. Elsewhere the
-  // text is not the start: a key path "Wow6432Node\CreateProcess" traces it in the registry step.
-  if (line == kTraceStarted && setupCmdRun_ >= 2) started_ = true;
+  launch_.See(line);
   if (line == kTraceMissingIni) iniMissing_ = true;
-  setupCmdRun_ = IsTraceLine(line, kTraceSetupCmd) ? setupCmdRun_ + 1 : 0;
-  if (setupCmdRun_ >= 2) launchTraced_ = true;
   return added;
+}
+
+void LaunchLines::See(std::wstring_view line) {
+  if (line == kTraceStarted && setupCmdRun_ >= 2) started_ = true;
+  setupCmdRun_ = IsTraceLine(line, kTraceSetupCmd) ? setupCmdRun_ + 1 : 0;
+  if (setupCmdRun_ >= 2) traced_ = true;
 }
 
 std::vector<ViewerLine> UnsaidLines::AtEnd() {
   std::vector<ViewerLine> added = EndRegistryStep();
-  if (launchTraced_ && !started_) {
+  if (launch_.traced() && !launch_.started()) {
     // Without the INI file no SetupFile was read: the folder Perinax was started in is what to
     // fix, not the key.
     added.push_back(

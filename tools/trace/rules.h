@@ -28,6 +28,22 @@ struct ViewerLine {
 // retry later, every other code is a failure.
 ViewerLine ExitCodeLine(std::uint32_t exitCode);
 
+// Where the launch stands, line by line: its two "Setup CMD" lines traced,
+// and the start. The launcher traces "CreateProcess" right after them;
+// elsewhere the text is not the start (a key path "Wow6432Node\CreateProcess"
+// traces it in the registry step).
+class LaunchLines {
+ public:
+  void See(std::wstring_view line);
+  bool traced() const { return traced_; }    // two "Setup CMD" lines in a row were seen
+  bool started() const { return started_; }  // "CreateProcess" came right after them
+
+ private:
+  int setupCmdRun_ = 0;  // "Setup CMD" lines in a row, up to the last line
+  bool traced_ = false;
+  bool started_ = false;
+};
+
 // Follows the trace line by line and names what it leaves unsaid. The launcher
 // writes no line when its registry key or value cannot be written, and none
 // after the two "Setup CMD" lines when the start fails.
@@ -45,8 +61,6 @@ class UnsaidLines {
 
   RegistryStep registry_ = RegistryStep::kNone;
   std::wstring_view keyLine_;  // "open" or "create", once the x64 key is there
-  int setupCmdRun_ = 0;        // "Setup CMD" lines in a row, up to the last line
-  bool launchTraced_ = false;  // two "Setup CMD" lines in a row were seen
-  bool started_ = false;       // "CreateProcess" came right after them
-  bool iniMissing_ = false;    // the trace said the INI file is not there
+  LaunchLines launch_;
+  bool iniMissing_ = false;  // the trace said the INI file is not there
 };

@@ -115,7 +115,7 @@ ViewerLine IniRecord(const BeforeRunFacts& facts) {
 }
 
 void RunWatch::See(std::wstring_view line) {
-  if (line == kTraceStarted) started_ = true;
+  launch_.See(line);
   if (osCode_ || !line.starts_with(kOsVersionLine)) return;
   // The launcher writes the code with %d: negative from 0x80000000 on.
   std::wstring_view number = line.substr(kOsVersionLine.size());

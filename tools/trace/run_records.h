@@ -46,12 +46,12 @@ class RunWatch {
   // The code of the first "OS version N" line: a trace without one is not
   // Perinax's, or ended before it got that far.
   const std::optional<OSVersionCode>& osCode() const { return osCode_; }
-  // The trace said the setup program started ("CreateProcess").
-  bool started() const { return started_; }
+  // The trace said the setup program started.
+  bool started() const { return launch_.started(); }
 
  private:
   std::optional<OSVersionCode> osCode_;
-  bool started_ = false;
+  LaunchLines launch_;
 };
 
 // Where the plan's value is read back from.
