@@ -11,11 +11,14 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-tidy cppcheck
           wine wine32 wine64 wixl
           zip osslsigncode openssl python3-markdown
           emscripten chromium chromium-driver python3-selenium
-          libicu72)  # the SARIF multitool, a .NET program, loads ICU at run time
+          libicu72  # the SARIF multitool, a .NET program, loads ICU at run time
+          man-db groff-base pandoc  # perinax-explain.1, made from the docs and read by man
+          pre-commit  # the hook's test, on a scratch repository
+          neovim)  # a real LSP client for the language server's test
 
 # Tools from npm that the tests run and the release never ships, each at a fixed
 # version, in a folder of their own (the folder's node_modules/.bin holds them).
-npm_packages=(@microsoft/sarif-multitool@5.7.0)
+npm_packages=(@microsoft/sarif-multitool@5.7.0 @action-validator/cli@0.6.0 @vscode/vsce@4.1.0)
 npm_dir=/usr/local/lib/perinax-npm
 
 # What Wine's 32-bit processes need where the kernel cannot run them: qemu-user
