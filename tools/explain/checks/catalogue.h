@@ -25,86 +25,116 @@ enum class Code {
   kSectionList,
 };
 
+// How much a finding matters, as every form shows it and --severity filters it.
+enum class Level {
+  kNote,     // worth knowing; Perinax does what the file means
+  kWarning,  // probably a mistake
+  kError,    // Perinax will not do what the file means: the start fails, or a
+             // value is never written where meant
+};
+
+// As printed, and as SARIF's `level` spells it.
+constexpr const char* LevelName(Level level) {
+  switch (level) {
+    case Level::kNote:
+      return "note";
+    case Level::kWarning:
+      return "warning";
+    case Level::kError:
+      return "error";
+  }
+  return "warning";
+}
+
 struct CodeInfo {
   Code code;
   const char* name;      // as printed: "section-case"
   const char* ruleName;  // SARIF's friendly name: "SectionCase"
+  Level level;           // its default level
   const char* title;     // one line
   const char* finds;     // what in the file draws it, and what Perinax then does
   const char* fix;       // how to mend the file
 };
 
 inline constexpr std::array<CodeInfo, 15> kCatalogue = {{
-    {Code::kSectionCase, "section-case", "SectionCase",
+    {Code::kSectionCase, "section-case", "SectionCase", Level::kError,
      "A version section is spelled in a way Perinax never chooses",
      "A section whose name differs from win7, win8 or win8.1 only by letter case, or is a near "
      "miss of one (WIN8, win81, win8_1, windows7). Perinax looks for the exact name, so the "
      "cases of that version read another section instead.",
      "Rename the section to the exact name Perinax looks for: [win7], [win8] or [win8.1]."},
-    {Code::kUnusedSection, "unused-section", "UnusedSection",
+    {Code::kUnusedSection, "unused-section", "UnusedSection", Level::kWarning,
      "A section that no Windows version reads",
      "A section that is neither a version section nor the fallback section. Windows 10 and 11 "
      "have no section of their own: they read [Default].",
      "Rename the section to one Perinax reads, or remove it."},
-    {Code::kNoDefault, "no-default", "NoDefaultSection", "There is no [Default] section",
+    {Code::kNoDefault, "no-default", "NoDefaultSection", Level::kError,
+     "There is no [Default] section",
      "The file has no [Default] section, which Vista, Windows 10 and 11 and a machine whose "
      "version cannot be read all use: there every setting reads as \"Unknow\", nothing is "
      "written and the start fails with exit code 1603.",
      "Add a [Default] section with all seven keys."},
-    {Code::kMissingKey, "missing-key", "MissingKey",
+    {Code::kMissingKey, "missing-key", "MissingKey", Level::kError,
      "A section that some case reads lacks one of the seven keys",
      "A section that some Windows version reads has no SetupFile, or no path, name or value of "
      "the registry target of an architecture. The setting then reads as \"Unknow\": nothing is "
      "written, the value stores 0, or the start fails with 1603.",
      "Add the key to the section; keys are never taken from another section."},
-    {Code::kUnknownKey, "unknown-key", "UnknownKey", "A key that Perinax never reads",
+    {Code::kUnknownKey, "unknown-key", "UnknownKey", Level::kWarning,
+     "A key that Perinax never reads",
      "A key in a section Perinax reads whose name is none of the seven keys, often a misspelt "
      "one; the key it was meant to be is then missing.",
      "Correct the key's name (the message suggests a near one), or remove the key."},
-    {Code::kDuplicateKey, "duplicate-key", "DuplicateKey", "A key given twice in one section",
+    {Code::kDuplicateKey, "duplicate-key", "DuplicateKey", Level::kWarning,
+     "A key given twice in one section",
      "A key that appears again in the same section, letter case aside. Only the first is read.",
      "Keep one of the two lines."},
-    {Code::kDuplicateSection, "duplicate-section", "DuplicateSection", "A section given twice",
+    {Code::kDuplicateSection, "duplicate-section", "DuplicateSection", Level::kWarning,
+     "A section given twice",
      "A section that appears again in the file, letter case aside. Only the first is read: the "
      "keys of the repeat are never read.",
      "Merge the two sections into one."},
-    {Code::kKeysBeforeSection, "keys-before-section", "KeysBeforeSection",
+    {Code::kKeysBeforeSection, "keys-before-section", "KeysBeforeSection", Level::kWarning,
      "Lines before the first section",
      "Lines other than blanks and comments before the first section header. No section owns "
      "them, so Windows ignores them.",
      "Move the keys into a section, and make the rest comments that start with ';'."},
-    {Code::kValueNumber, "value-number", "ValueNotANumber",
+    {Code::kValueNumber, "value-number", "ValueNotANumber", Level::kWarning,
      "A value that is not a plain decimal DWORD",
      "A RegPath32KeyValue or RegPath64KeyValue that has no digits, has text after its digits, "
      "is hexadecimal or is out of the range of a DWORD. The message says what is stored.",
      "Write the value as a decimal number from -2147483648 to 4294967295."},
-    {Code::kKeyPath, "key-path", "KeyPath", "A registry key path that is not written where meant",
+    {Code::kKeyPath, "key-path", "KeyPath", Level::kError,
+     "A registry key path that is not written where meant",
      "A key path that names a root key, starts with a backslash, holds a forward slash or is "
      "empty; Wow6432Node\\ in another case or more than once; a 32-bit key path that holds "
      "Wow6432Node\\.",
      "Write the path below HKEY_LOCAL_MACHINE with backslashes, such as "
      "SOFTWARE\\Vendor\\Product; name Wow6432Node\\ once, spelled exactly, in the 64-bit path "
      "only."},
-    {Code::kInlineComment, "inline-comment", "InlineComment", "A comment at the end of a value",
+    {Code::kInlineComment, "inline-comment", "InlineComment", Level::kWarning,
+     "A comment at the end of a value",
      "A value that holds ' ;' or a tab and ';'. An INI file has no end-of-line comments, so the "
      "comment is part of the value.",
      "Put the comment on a line of its own that starts with ';'."},
-    {Code::kLongValue, "long-value", "LongValue", "A value longer than Perinax reads",
+    {Code::kLongValue, "long-value", "LongValue", Level::kWarning,
+     "A value longer than Perinax reads",
      "A value longer than 259 characters: Perinax reads the first 259 (and Windows keeps a "
      "value's length in 16 bits, so a value of 65,536 characters or more is cut further).",
      "Shorten the value."},
-    {Code::kSetupFile, "setup-file", "SetupFile", "A SetupFile that cannot start the setup program",
+    {Code::kSetupFile, "setup-file", "SetupFile", Level::kError,
+     "A SetupFile that cannot start the setup program",
      "A SetupFile that is empty, names a folder, holds arguments after the program's name, or "
      "is not beside the INI file (without a folder part the shell also searches the PATH and "
      "App Paths). The start then fails with 1603, or starts another program.",
      "Name only the setup program, and ship it beside Perinax.ini or give its path."},
-    {Code::kEncoding, "encoding", "FileEncoding",
+    {Code::kEncoding, "encoding", "FileEncoding", Level::kWarning,
      "A file that Windows decodes differently from its author",
      "A UTF-8 byte-order mark (Windows reads it as text and spoils line 1), a UTF-16 big-endian "
      "mark, characters beyond ASCII in a file without a byte-order mark (read through the "
      "target's ANSI code page), or NUL bytes.",
      "Save the file as ANSI (plain ASCII) or as UTF-16LE with a byte-order mark."},
-    {Code::kSectionList, "section-list", "SectionPastList",
+    {Code::kSectionList, "section-list", "SectionPastList", Level::kError,
      "A version section that lies too far down the file",
      "A version section past the first 4,096 characters of section names, which is all Perinax "
      "looks through: it is never chosen.",

@@ -83,6 +83,24 @@ struct Range {
   Position end;
 };
 
+// One change a fix makes to the file: the text from `from` up to `to` (which
+// may lie on a later line) replaced by `text`, in the file's own terms (its
+// line end is written where `text` holds "\n").
+struct TextEdit {
+  Position from;
+  Position to;
+  std::wstring text;
+};
+
+// A mend the checker is sure of (a value's hexadecimal as decimal, a section
+// name's case, a comment onto a line of its own, a key name with one sure
+// candidate); `--fix`, `--diff`, SARIF's `fixes` and the language server's
+// code actions all make it from here.
+struct Fix {
+  std::wstring description;  // "Write the value as 61"
+  std::vector<TextEdit> edits;
+};
+
 struct Finding {
   Range range;  // the key name, the value or the section name it is about
   Code code = Code::kEncoding;
@@ -90,6 +108,7 @@ struct Finding {
   // empty for the file as a whole. Findings are known by it across edits.
   std::wstring about;
   std::wstring message;
+  std::optional<Fix> fix{};  // the safe fix, where there is one
 
   std::uint32_t line() const { return range.start.line; }
   std::uint32_t column() const { return range.start.column; }
