@@ -20,7 +20,7 @@
   // For bench/page.sh and the browser test: when the first result was shown,
   // how long the last explanation took from the last keystroke, and how many
   // explanations were shown, all from the Performance API.
-  window.perinaxTimings = { firstResult: null, lastExplain: null, explained: 0 };
+  window.perinaxTimings = { firstResult: null, lastExplain: null, shownAt: null, checker: null, explained: 0 };
 
   // The checker runs in a worker made from the page's own script: the module's
   // text and the worker's, kept in a block the page does not run itself.
@@ -257,7 +257,9 @@
     document.getElementById('folder-note').hidden = report.folderChecked !== false;
     if (tracedCase !== null) showTrace(tracedCase, false);
     const timings = window.perinaxTimings;
-    timings.lastExplain = performance.now() - editedAt;
+    timings.shownAt = performance.now();
+    timings.checker = result.took;
+    timings.lastExplain = timings.shownAt - editedAt;
     timings.explained += 1;
     if (timings.firstResult === null) timings.firstResult = performance.now();
   }
@@ -277,6 +279,12 @@
   function keep() {
     keepSoon = 0;
     const note = document.getElementById('kept-note');
+    if (textArea.readOnly) {
+      // Only part of a large file is shown: that part is not the text to keep.
+      sessionStorage.removeItem(kept);
+      note.hidden = false;
+      return;
+    }
     try {
       sessionStorage.setItem(kept, JSON.stringify({
         name: input.name, text: textArea.value, form: input.form ? input.form.label : null,
@@ -306,11 +314,20 @@
     sourceText.textContent = String(saved.source ?? '');
   }
 
+  // A file larger than this is explained as it is and shown in part, read-only:
+  // a text box of many megabytes takes the browser seconds to lay out at each
+  // change, which would freeze the page.
+  const kEditableBytes = 4 * 1024 * 1024;
+  const kShownChars = 512 * 1024;
+
   async function openFile(file) {
     const bytes = new Uint8Array(await file.arrayBuffer());
     const read = readForm(bytes);
     input = { name: file.name, bytes: bytes, form: read.form, crlf: read.text.includes('\r\n') };
-    textArea.value = read.text;
+    const large = bytes.length > kEditableBytes;
+    textArea.readOnly = large;
+    document.getElementById('large-note').hidden = !large;
+    textArea.value = large ? read.text.slice(0, kShownChars) : read.text;
     sourceText.textContent = '(' + file.name + ', ' + bytes.length + ' bytes, ' + read.form.label +
       (input.crlf ? ', CRLF' : '') + ')';
     lastEdit = performance.now();

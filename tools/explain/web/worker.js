@@ -40,11 +40,13 @@ self.onmessage = (event) => {
   }
   started.then((m) => {
     let result;
+    const start = performance.now();
     try {
       result = explainIn(m, request);
     } catch (error) {
       result = { exitCode: 2, text: 'perinax-explain: ' + error };
     }
-    self.postMessage({ id: request.id, exitCode: result.exitCode, text: result.text });
+    self.postMessage({ id: request.id, exitCode: result.exitCode, text: result.text,
+                       took: performance.now() - start });
   });
 };
