@@ -72,25 +72,30 @@ def check_text_kept(driver, pasted_text):
 
 
 def check_answers_while_working(driver, settled, megabytes):
-    """While a large file is explained the page still runs its own script."""
+    """A large file dropped on the page is explained whole while the page still
+    runs its own script, and only its beginning is shown, read-only."""
     section = "[Default]\n" + "".join(f"Key{i}=value {i}\n" for i in range(20000))
     text = section * max(1, megabytes * 1_000_000 // len(section))
     before = driver.execute_script("return window.perinaxTimings.explained")
     driver.execute_script("""
         window.perinaxAnswered = [];
-        const area = document.getElementById('ini');
-        area.value = arguments[0];
-        area.dispatchEvent(new InputEvent('input', {inputType: 'insertFromPaste', bubbles: true}));
+        const transfer = new DataTransfer();
+        transfer.items.add(new File([arguments[0]], 'Perinax.ini'));
+        document.dispatchEvent(new DragEvent('drop', {dataTransfer: transfer, bubbles: true, cancelable: true}));
         // A task queued while the checker works: it runs only if the page is not blocked.
         const look = () => {
           window.perinaxAnswered.push(document.getElementById('status').textContent);
           if (window.perinaxAnswered.length < 400) setTimeout(look, 25);
         };
-        setTimeout(look, 100);
+        setTimeout(look, 0);
     """, text)
     settled(driver, before)
     answered = driver.execute_script("return window.perinaxAnswered")
     assert any(seen.startswith("Explaining") for seen in answered), answered[:5]
+    shown = driver.execute_script("""
+        const area = document.getElementById('ini');
+        return [area.readOnly, area.value.length, !document.getElementById('large-note').hidden];""")
+    assert shown[0] and shown[1] < len(text) and shown[2], shown
     print(f"ok: a {len(text) // 1_000_000} MB file explained while the page answered")
     return text
 
