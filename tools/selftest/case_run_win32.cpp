@@ -22,8 +22,7 @@ std::wstring ListOf(const std::vector<StoredValue>& values) {
 void MakeKey(const StoredValue& value) {
   HKEY key = nullptr;
   if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, value.key.c_str(), 0, nullptr, 0,
-                      KEY_WRITE | ViewBits(value.storage), nullptr, &key,
-                      nullptr) == ERROR_SUCCESS)
+                      KEY_WRITE | ViewBits(value.storage), nullptr, &key, nullptr) == ERROR_SUCCESS)
     RegCloseKey(key);
 }
 

@@ -117,8 +117,8 @@ std::wstring NoWindow(const SelfTestPlace& place) {
   std::wstring failure = Check(place, L"window", {Ini("setup.exe"), L"/sleep=1500", 0});
   const std::wstring folder = CaseFolder(place, L"error-box");
   WriteFileBytes(folder + L"\\setup.perinaxbad", "a document of no known type");
-  const std::wstring box = RunCase(place, folder, {Ini("setup.perinaxbad"), L"/q", std::nullopt})
-                               .failure;
+  const std::wstring box =
+      RunCase(place, folder, {Ini("setup.perinaxbad"), L"/q", std::nullopt}).failure;
   if (!box.empty()) AddFailure(&failure, L"a document without a program: " + box);
   return failure;
 }

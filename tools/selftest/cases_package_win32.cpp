@@ -76,8 +76,8 @@ std::wstring PackageThroughAssociation(const SelfTestPlace& place) {
   if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Perinax-SelfTest\\Package", L"Received",
                    RRF_RT_REG_SZ | view, nullptr, value, &size) != ERROR_SUCCESS ||
       received != value)
-    AddFailure(&result.failure, L"the package's value is \"" + std::wstring(value) +
-                                    L"\", not the property given");
+    AddFailure(&result.failure,
+               L"the package's value is \"" + std::wstring(value) + L"\", not the property given");
   RemovePackage(folder);
   return result.failure;
 }

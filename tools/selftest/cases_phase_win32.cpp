@@ -26,8 +26,8 @@ std::wstring Check(const SelfTestPlace& place, const wchar_t* name, const CaseRu
 std::wstring SectionForThisWindows(const SelfTestPlace& place) {
   const std::string key = "SOFTWARE\\Perinax-SelfTest\\Section";
   std::string ini;
-  for (const auto& [section, value] : {std::pair("win7", "61"), {"win8", "62"}, {"win8.1", "63"},
-                                       {"Default", "100"}})
+  for (const auto& [section, value] :
+       {std::pair("win7", "61"), {"win8", "62"}, {"win8.1", "63"}, {"Default", "100"}})
     ini += Section(section, key, key, section, value);
   return Check(place, L"section", {ini, L"/exitcode=0", 0});
 }
@@ -53,8 +53,8 @@ std::wstring Wow6432Node(const SelfTestPlace& place) {
   return ValueIn(place, L"wow6432node", "SOFTWARE\\Wow6432Node\\Perinax-SelfTest\\View32", false);
 }
 std::wstring Wow6432NodeExisting(const SelfTestPlace& place) {
-  return ValueIn(place, L"wow6432node-existing",
-                 "SOFTWARE\\Wow6432Node\\Perinax-SelfTest\\View32", true);
+  return ValueIn(place, L"wow6432node-existing", "SOFTWARE\\Wow6432Node\\Perinax-SelfTest\\View32",
+                 true);
 }
 // Not the form Perinax takes out: written as it stands, in the 64-bit view, where the registry
 // itself leads it to the 32-bit storage.
@@ -69,12 +69,12 @@ const std::vector<SelfTest>& PhaseTests() {
   static const std::vector<SelfTest> tests = {
       {L"section chosen for this Windows, whole trace as the checker predicts",
        &SectionForThisWindows},
-      {L"value in the 64-bit view and not the 32-bit one, new key", &NewKey64},
-      {L"value in the 64-bit view and not the 32-bit one, existing key", &ExistingKey64},
-      {L"Wow6432Node\\ path: value in the 32-bit view only, new key", &Wow6432Node},
-      {L"Wow6432Node\\ path: value in the 32-bit view only, existing key", &Wow6432NodeExisting},
-      {L"wow6432node\\ in lower case: written as it stands, in the 64-bit view",
-       &Wow6432NodeLowerCase},
+      {L"value in its view and not the other, plain key path, new key", &NewKey64},
+      {L"value in its view and not the other, plain key path, existing key", &ExistingKey64},
+      {L"Wow6432Node\\ key path: value in the 32-bit view only, new key", &Wow6432Node},
+      {L"Wow6432Node\\ key path: value in the 32-bit view only, existing key",
+       &Wow6432NodeExisting},
+      {L"wow6432node\\ in lower case: written as it stands", &Wow6432NodeLowerCase},
   };
   return tests;
 }

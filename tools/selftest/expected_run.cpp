@@ -83,13 +83,13 @@ std::wstring Describe(const StoredValue& value) {
   const wchar_t* storage = value.storage == RegistryView::k64   ? L"64-bit view "
                            : value.storage == RegistryView::k32 ? L"32-bit view "
                                                                 : L"";
-  return storage + value.key + L" " +
-         (value.name.empty() ? L"(Default)" : value.name) + L" = " + std::to_wstring(value.value);
+  return storage + value.key + L" " + (value.name.empty() ? L"(Default)" : value.name) + L" = " +
+         std::to_wstring(value.value);
 }
 
 std::wstring TraceDifference(const std::vector<std::wstring>& expected,
-                             const std::vector<std::wstring>& actual,
-                             const std::vector<bool>& ansi, AnsiTrip trip) {
+                             const std::vector<std::wstring>& actual, const std::vector<bool>& ansi,
+                             AnsiTrip trip) {
   const std::size_t count = std::max(expected.size(), actual.size());
   for (std::size_t at = 0; at < count; ++at) {
     if (at < expected.size() && at < actual.size()) {

@@ -46,5 +46,5 @@ using AnsiTrip = std::wstring (*)(const std::wstring&);
 // Empty when the traces match line by line; else the first line that differs, both ways.
 // Lines marked in `ansi` are compared after `trip`.
 std::wstring TraceDifference(const std::vector<std::wstring>& expected,
-                             const std::vector<std::wstring>& actual,
-                             const std::vector<bool>& ansi, AnsiTrip trip);
+                             const std::vector<std::wstring>& actual, const std::vector<bool>& ansi,
+                             AnsiTrip trip);

@@ -144,9 +144,8 @@ void RemoveMachineKey(const std::wstring& path) {
 
 std::vector<StoredValue> ValuesBelow(const std::wstring& path, bool x64) {
   std::vector<StoredValue> values;
-  const std::vector<RegistryView> storages =
-      x64 ? std::vector{RegistryView::k64, RegistryView::k32}
-          : std::vector{RegistryView::kOnlyView};
+  const std::vector<RegistryView> storages = x64 ? std::vector{RegistryView::k64, RegistryView::k32}
+                                                 : std::vector{RegistryView::kOnlyView};
   for (const RegistryView storage : storages) {
     Key key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | ViewBits(storage),

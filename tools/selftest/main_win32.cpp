@@ -28,11 +28,12 @@ namespace {
 constexpr int kAllPassed = 0, kSomeFailed = 1, kCannotTest = 2;
 constexpr wchar_t kName[] = L"perinax-selftest";
 constexpr wchar_t kUsage[] =
-    L"usage: perinax-selftest [--log FILE] [--junit FILE] | --help | --version\n"
-    L"Run as administrator from the folder that holds Perinax.exe.";
+    L"usage: perinax-selftest [--log FILE] [--junit FILE] [--only TEXT] | --help | --version\n"
+    L"Run as administrator from the folder that holds Perinax.exe. --only runs the tests whose\n"
+    L"names hold TEXT.";
 
 struct Options {
-  std::wstring log, junit;
+  std::wstring log, junit, only;
   bool help = false, version = false;
   std::wstring error;
 };
@@ -45,8 +46,12 @@ Options ParseOptions(int argc, wchar_t** argv) {
       options.help = true;
     } else if (option == L"--version") {
       options.version = true;
-    } else if ((option == L"--log" || option == L"--junit") && i + 1 < argc) {
-      (option == L"--log" ? options.log : options.junit) = argv[++i];
+    } else if (option == L"--log" && i + 1 < argc) {
+      options.log = argv[++i];
+    } else if (option == L"--junit" && i + 1 < argc) {
+      options.junit = argv[++i];
+    } else if (option == L"--only" && i + 1 < argc) {
+      options.only = argv[++i];
     } else {
       options.error = L"unknown option or missing file: " + option;
     }
@@ -103,6 +108,7 @@ int RunTests(const SelfTestPlace& place, const Options& options) {
   std::vector<TestOutcome> outcomes;
   for (const auto* list : {&PhaseTests(), &LaunchTests()}) {
     for (const SelfTest& test : *list) {
+      if (std::wstring(test.name).find(options.only) == std::wstring::npos) continue;
       const ULONGLONG start = GetTickCount64();
       TestOutcome outcome{test.name, test.run(place)};
       outcome.seconds = static_cast<double>(GetTickCount64() - start) / 1000.0;
@@ -113,10 +119,12 @@ int RunTests(const SelfTestPlace& place, const Options& options) {
   RemoveScratch();
   bool written = true;
   if (!options.log.empty())
-    written = WriteWholeFile(options.log, TraceLogRecords(outcomes, Now(), GetCurrentProcessId(),
-                                                          GetCurrentThreadId()));
-  if (!options.junit.empty()) written = WriteWholeFile(options.junit, JUnitXml(outcomes, kName)) && written;
-  if (!written) Output(STD_ERROR_HANDLE).WriteLine(L"perinax-selftest: a report file cannot be written");
+    written = WriteWholeFile(
+        options.log, TraceLogRecords(outcomes, Now(), GetCurrentProcessId(), GetCurrentThreadId()));
+  if (!options.junit.empty())
+    written = WriteWholeFile(options.junit, JUnitXml(outcomes, kName)) && written;
+  if (!written)
+    Output(STD_ERROR_HANDLE).WriteLine(L"perinax-selftest: a report file cannot be written");
   const std::wstring summary = SummaryLine(outcomes);
   out.WriteLine(summary);
   return summary.ends_with(L" 0 failed") && written ? kAllPassed : kSomeFailed;
@@ -153,8 +161,7 @@ int wmain(int argc, wchar_t** argv) {
                                          nullptr, &key, nullptr);
   if (status != ERROR_SUCCESS)
     return CannotTest(L"HKLM\\" + std::wstring(kScratchKey) + L" cannot be written (" +
-                      SystemErrorText(static_cast<DWORD>(status)) +
-                      L"): run it as administrator");
+                      SystemErrorText(static_cast<DWORD>(status)) + L"): run it as administrator");
   RegCloseKey(key);
   std::error_code ignored;
   std::filesystem::create_directories(place.helpers, ignored);

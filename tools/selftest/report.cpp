@@ -12,10 +12,18 @@ std::string XmlText(const std::wstring& text) {
   std::string escaped;
   for (const char c : Utf8FromUtf16(text)) {
     switch (c) {
-      case '&': escaped += "&amp;"; break;
-      case '<': escaped += "&lt;"; break;
-      case '>': escaped += "&gt;"; break;
-      case '"': escaped += "&quot;"; break;
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      case '"':
+        escaped += "&quot;";
+        break;
       default:
         if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n') escaped += c;
     }
@@ -49,8 +57,8 @@ std::string JUnitXml(const std::vector<TestOutcome>& outcomes, const std::wstrin
   std::string cases;
   for (const TestOutcome& outcome : outcomes) {
     total += outcome.seconds;
-    cases += "    <testcase classname=\"" + XmlText(suite) + "\" name=\"" +
-             XmlText(outcome.name) + "\" time=\"" + Seconds(outcome.seconds) + "\"";
+    cases += "    <testcase classname=\"" + XmlText(suite) + "\" name=\"" + XmlText(outcome.name) +
+             "\" time=\"" + Seconds(outcome.seconds) + "\"";
     if (outcome.passed()) {
       cases += "/>\n";
       continue;
@@ -60,8 +68,8 @@ std::string JUnitXml(const std::vector<TestOutcome>& outcomes, const std::wstrin
              XmlText(outcome.failure) + "</failure>\n    </testcase>\n";
   }
   const std::string counts = "tests=\"" + std::to_string(outcomes.size()) + "\" failures=\"" +
-                             std::to_string(failures) + "\" errors=\"0\" time=\"" +
-                             Seconds(total) + "\"";
+                             std::to_string(failures) + "\" errors=\"0\" time=\"" + Seconds(total) +
+                             "\"";
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites " + counts +
          ">\n  <testsuite name=\"" + XmlText(suite) + "\" " + counts + ">\n" + cases +
          "  </testsuite>\n</testsuites>\n";

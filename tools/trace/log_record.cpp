@@ -30,8 +30,7 @@ std::string TraceLogRecord(const LogEntry& entry) {
   return "<![LOG[" + text + "]LOG]!>" +
          Printed("<time=\"%02d:%02d:%02d.%03d%+04d\" date=\"%02d-%02d-%04d\" ", t.hour, t.minute,
                  t.second, t.millisecond, entry.when.biasMinutes, t.month, t.day, t.year) +
-         "component=\"" + ComponentOf(entry.source) +
-         "\" context=\"\"" +
+         "component=\"" + ComponentOf(entry.source) + "\" context=\"\"" +
          Printed(" type=\"%d\" thread=\"%lu\" file=\"\">\r\n", static_cast<int>(entry.severity),
                  entry.threadId);
 }
