@@ -33,7 +33,7 @@ std::string XmlText(const std::wstring& text) {
 
 std::string Seconds(double seconds) {
   char text[32];
-  std::snprintf(text, sizeof(text), "%.3f", seconds);
+  static_cast<void>(std::snprintf(text, sizeof(text), "%.3f", seconds));
   return text;
 }
 
