@@ -14,7 +14,7 @@
 # unzipped in build/windows/selftest-release/win64. Prints one line a fault; exits with the
 # number of faults the self-test missed.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 2
 source_dir=$PWD
 # shellcheck source=faults-lib.sh
 . scripts/faults-lib.sh

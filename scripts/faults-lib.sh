@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scripts that plant the deliberate faults of tests/faults/faults.txt:
 #   parse FAULTS_FILE      ID<TAB>FILE<TAB>OLD<TAB>NEW<TAB>WHAT, one line a fault
 #   apply FILE OLD NEW     replaces the one occurrence of OLD in FILE by NEW; fails unless

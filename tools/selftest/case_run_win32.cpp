@@ -43,7 +43,8 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
 }
 
 std::wstring CaseFolder(const SelfTestPlace& place, const std::wstring& name) {
-  const std::wstring folder = place.scratch + L"\\" + name;
+  std::wstring folder = place.scratch;
+  folder.append(L"\\").append(name);
   std::error_code ignored;
   std::filesystem::remove_all(folder, ignored);
   std::filesystem::create_directories(folder, ignored);

@@ -97,8 +97,12 @@ std::wstring PlantedDlls(const SelfTestPlace& place) {
     names.insert(name);
   }
   if (names.empty()) AddFailure(&clean.failure, L"no DLL load was seen");
-  for (const std::wstring& name : names)
-    CopyFileW((place.helpers + L"\\planted.dll").c_str(), (folder + L"\\" + name).c_str(), FALSE);
+  const std::wstring plantedDll = place.helpers + L"\\planted.dll";
+  for (const std::wstring& name : names) {
+    std::wstring planted = folder;
+    planted.append(L"\\").append(name);
+    CopyFileW(plantedDll.c_str(), planted.c_str(), FALSE);
+  }
   CaseResult planted = RunCase(place, folder, run);
   std::wstring failure = clean.failure;
   if (!planted.failure.empty()) AddFailure(&failure, L"with the DLLs planted: " + planted.failure);

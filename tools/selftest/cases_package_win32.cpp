@@ -38,7 +38,7 @@ class WindowsMsiVerb {
  private:
   static void Set(const std::wstring& verb) {
     RegSetKeyValueW(HKEY_CLASSES_ROOT, kMsiVerb, nullptr, REG_EXPAND_SZ, verb.c_str(),
-                    static_cast<DWORD>((verb.size() + 1) * sizeof(wchar_t)));
+                    static_cast<DWORD>(verb.size() + 1) * static_cast<DWORD>(sizeof(wchar_t)));
   }
   std::wstring saved_;
 };

@@ -61,7 +61,7 @@ void Collect(HKEY key, const std::wstring& path, RegistryView storage,
     Key child;
     if (RegOpenKeyExW(key, subkey.c_str(), 0, KEY_READ | ViewBits(storage), child.put()) ==
         ERROR_SUCCESS)
-      Collect(child.get(), path + L"\\" + subkey, storage, values);
+      Collect(child.get(), std::wstring(path).append(L"\\").append(subkey), storage, values);
   }
 }
 
@@ -97,8 +97,8 @@ std::optional<OSVersionCode> ThisWindowsCode(std::wstring* why) {
   // The launcher reads WMI's text ("10.0.19045"): the same text, read by the launcher's own
   // rule, gives the code it should report.
   wchar_t text[64];
-  std::swprintf(text, 64, L"%lu.%lu.%lu", info.dwMajorVersion, info.dwMinorVersion,
-                info.dwBuildNumber);
+  static_cast<void>(std::swprintf(text, 64, L"%lu.%lu.%lu", info.dwMajorVersion,
+                                  info.dwMinorVersion, info.dwBuildNumber));
   OSVersionCode code = kOSProbeFailed;
   if (!ParseOSVersionText(text, system.wProcessorArchitecture, &code)) {
     *why = L"the version text " + std::wstring(text) + L" cannot be read";

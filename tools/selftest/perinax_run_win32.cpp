@@ -25,6 +25,8 @@ std::wstring WindowName(HWND window) {
 }
 
 BOOL CALLBACK SeeWindow(HWND window, LPARAM param) {
+  // EnumWindows hands back the pointer it was given, as a number.
+  // NOLINTNEXTLINE(performance-no-int-to-ptr)
   auto* watch = reinterpret_cast<Watch*>(param);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
