@@ -51,6 +51,13 @@ assert texts[:-1] == out and all(n in t for n, t in zip(names, texts)), "the for
 print(f"{len(names)} tests in each form")
 PY
 
+# Alone in a folder, without Perinax.exe beside it, it cannot test: exit code 2, and why.
+mkdir -p "$work/alone"
+cp "$release/perinax-selftest.exe" "$work/alone/"
+code=$(selftest "$work/alone")
+check "without Perinax.exe beside it, it cannot test (exit 2)" sh -c "
+  [ $code -eq 2 ] && grep -q 'cannot test: there is no Perinax.exe beside' '$work/alone.txt'"
+
 if [ "${2:-}" = faults ]; then
   # Each copy: what stands in for Perinax.exe, the tests it runs (--only), what the fault is.
   fault() {  # NAME ONLY PYTHON-PATCH

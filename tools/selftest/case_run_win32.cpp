@@ -83,8 +83,7 @@ CaseResult RunCase(const SelfTestPlace& place, const std::wstring& folder, const
     AddFailure(&failure, L"Perinax.exe showed a window (" + window + L")");
   if (traced.ended) AddFailure(&failure, L"Perinax.exe had to be ended");
 
-  const bool x64 = ArchitectureOf(place.code) == kArchitectureX64;
-  const std::vector<StoredValue> found = ValuesBelow(kScratchKey, x64);
+  const std::vector<StoredValue> found = ValuesBelow(kScratchKey, place.twoViews);
   std::vector<StoredValue> expected = run.alsoStored;
   if (stored) expected.insert(expected.begin(), *stored);
   if (found != expected)

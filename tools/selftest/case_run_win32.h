@@ -24,7 +24,9 @@ struct SelfTestPlace {
   std::wstring scratch;  // the scratch folder below %TEMP%
   std::wstring helpers;  // where the stand-in setup program and the planted DLL were put
   OSVersionCode code;    // what this Windows should make Perinax report
-  bool wine;
+  // The self-test runs under WOW64 (x64 or ARM64 Windows): the machine has a 32-bit and a
+  // 64-bit registry view, and every check looks in both.
+  bool twoViews;
 };
 
 struct CaseRun {

@@ -66,8 +66,7 @@ std::wstring PackageThroughAssociation(const SelfTestPlace& place) {
   CaseRun run{"[Default]\r\nSetupFile=selftest.msi\r\nRegPath32KeyPath=\r\nRegPath64KeyPath=\r\n",
               L"/qn RECEIVED=\"" + received + L"\" REBOOT=ReallySuppress", 0};
   run.checkReceived = false;
-  const bool x64 = ArchitectureOf(place.code) == kArchitectureX64;
-  const RegistryView storage = x64 ? RegistryView::k32 : RegistryView::kOnlyView;
+  const RegistryView storage = place.twoViews ? RegistryView::k32 : RegistryView::kOnlyView;
   run.alsoStored = {{storage, L"SOFTWARE\\Perinax-SelfTest\\Package", L"Received", 0xFFFFFFFF}};
   CaseResult result = RunCase(place, folder, run);
   wchar_t value[512] = L"";

@@ -142,9 +142,15 @@ void RemoveMachineKey(const std::wstring& path) {
   }
 }
 
-std::vector<StoredValue> ValuesBelow(const std::wstring& path, bool x64) {
+bool RunsUnderWow64() {
+  BOOL wow64 = FALSE;
+  return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+std::vector<StoredValue> ValuesBelow(const std::wstring& path, bool twoViews) {
   std::vector<StoredValue> values;
-  const std::vector<RegistryView> storages = x64 ? std::vector{RegistryView::k64, RegistryView::k32}
+  const std::vector<RegistryView> storages = twoViews
+                                                 ? std::vector{RegistryView::k64, RegistryView::k32}
                                                  : std::vector{RegistryView::kOnlyView};
   for (const RegistryView storage : storages) {
     Key key;

@@ -34,6 +34,9 @@ std::optional<DWORD> MachineDword(const std::wstring& path, const std::wstring& 
 // Removes a key below HKLM with all it holds, from both views.
 void RemoveMachineKey(const std::wstring& path);
 
-// Every value below a key of HKLM, through each storage this Windows has (both on x64, one on
-// 32-bit Windows); a DWORD with its number, any other value as the number 0xFFFFFFFF.
-std::vector<StoredValue> ValuesBelow(const std::wstring& path, bool x64);
+// This process runs under WOW64, as on x64 and ARM64 Windows.
+bool RunsUnderWow64();
+
+// Every value below a key of HKLM, through each storage this Windows has (both under WOW64,
+// one on 32-bit Windows); a DWORD with its number, any other value as the number 0xFFFFFFFF.
+std::vector<StoredValue> ValuesBelow(const std::wstring& path, bool twoViews);

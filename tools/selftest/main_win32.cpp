@@ -145,7 +145,7 @@ int wmain(int argc, wchar_t** argv) {
     return kAllPassed;
   }
   SelfTestPlace place{OwnFolder() + L"\\Perinax.exe", ScratchFolder(), ScratchFolder() + L"\\bin",
-                      kOSProbeFailed, RunsUnderWine()};
+                      kOSProbeFailed, RunsUnderWow64()};
   if (GetFileAttributesW(place.perinax.c_str()) == INVALID_FILE_ATTRIBUTES)
     return CannotTest(L"there is no Perinax.exe beside perinax-selftest.exe (" + place.perinax +
                       L")");
