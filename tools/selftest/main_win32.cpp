@@ -117,6 +117,7 @@ int RunTests(const SelfTestPlace& place, const Options& options) {
     }
   }
   RemoveScratch();
+  if (outcomes.empty()) return CannotTest(L"no test's name holds \"" + options.only + L"\"");
   bool written = true;
   if (!options.log.empty())
     written = WriteWholeFile(
