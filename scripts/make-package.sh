@@ -6,7 +6,7 @@
 #
 # DIST_DIR/Perinax-VERSION-win32.zip holds one folder, Perinax-VERSION/, with
 # the licence, the programs (Perinax.exe, the trace viewer and its console
-# twin, perinax-explain.exe), perinax-explain.html when a WebAssembly build is
+# twin, perinax-explain.exe, perinax-selftest.exe), perinax-explain.html when a WebAssembly build is
 # named, an example Perinax.ini, the user
 # documentation as HTML (README.md and every page of docs/ but development.md,
 # made with python3-markdown, links between pages kept) and SHA256SUMS over
@@ -68,6 +68,7 @@ ship "$build/Perinax.exe" Perinax.exe program
 ship "$build/tools/perinax-trace.exe" perinax-trace.exe program
 ship "$build/tools/perinax-trace.com" perinax-trace.com program
 ship "$build/tools/perinax-explain.exe" perinax-explain.exe program
+ship "$build/tools/perinax-selftest.exe" perinax-selftest.exe program
 [ -z "$wasm" ] || ship "$wasm/perinax-explain.html" perinax-explain.html text
 ship "$source_dir/examples/release/Perinax.ini" Perinax.ini text
 # The pictures the pages show.

@@ -51,7 +51,7 @@ files = {i.filename: zipfile.ZipFile(path).read(i) for i in zipfile.ZipFile(path
 errors = [f"{n}: outside {top}" for n in files if not n.startswith(top)]
 files = {n[len(top):]: data for n, data in files.items()}
 required = ["LICENSE", "Perinax.exe", "perinax-trace.exe", "perinax-trace.com",
-            "perinax-explain.exe", "perinax-explain.html", "Perinax.ini", "README.html", "docs/perinax-ini.html",
+            "perinax-explain.exe", "perinax-selftest.exe", "perinax-explain.html", "Perinax.ini", "README.html", "docs/perinax-ini.html",
             "docs/deploying.html", "docs/trace.html", "docs/explain.html", "docs/browser.html",
             "docs/images/perinax-explain-page.png", "docs/verification.html",
             "docs/warnings/section-case.html", "SHA256SUMS"]
