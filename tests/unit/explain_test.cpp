@@ -8,9 +8,9 @@
 
 #include "perinax_version.h"
 #include "recording_trace.h"
+#include "tools/common/utf.h"
 #include "tools/explain/cli/command_line.h"
 #include "tools/explain/engine/explainer.h"
-#include "tools/common/utf.h"
 
 using namespace std::string_literals;
 
@@ -29,9 +29,12 @@ std::string Section(const std::string& name, const std::string& path = "SOFTWARE
 // A folder with setup.exe and a folder named tools, for the INI files under test.
 const std::filesystem::path kFolder = std::filesystem::temp_directory_path() / "perinax-explain";
 
+// A name in a folder of its own ("clean/Perinax.ini") gets setup.exe beside it.
 std::string WriteIni(const std::string& name, const std::string& bytes) {
   std::filesystem::create_directories(kFolder / "tools");
+  std::filesystem::create_directories((kFolder / name).parent_path());
   std::ofstream(kFolder / "setup.exe") << "MZ";
+  std::ofstream((kFolder / name).parent_path() / "setup.exe") << "MZ";
   std::ofstream(kFolder / name, std::ios::binary) << bytes;
   return (kFolder / name).string();
 }
@@ -92,6 +95,20 @@ TEST(ExplainWarnings, OneRowAWarning) {
       {path(std::string(300, 'K')), "long-value@3|long-value@6", "KKKK\""},
       {setup("missing.exe"), "setup-file@2", "PATH"},
       {setup("tools"), "setup-file@2", "folder"},
+      // What starts, but does not do what the file means.
+      {setup("install.ps1"), "setup-verb@2|setup-file@2", "powershell.exe"},
+      {setup("notes.TXT"), "setup-verb@2|setup-file@2", "document"},
+      {setup("settings.reg"), "setup-verb@2|setup-file@2", "reg.exe import"},
+      {setup("HTTPS://example.com/setup.exe"), "setup-verb@2", "browser"},
+      {setup("setup.exe.txt\\setup.exe"), "setup-file@2", ""},
+      {setup("C:\\Windows\\System32\\cmd.exe"), "system32@2", "on vista-x64, win7-x64"},
+      {setup("C:\\Windows\\System32x\\cmd.exe"), "", ""},
+      {setup("C:\\Windows\\sysnative\\cmd.exe"), "system32@2", "vista-x86, win7-x86"},
+      {setup("%TEMP%\\setup.exe"), "setup-variable@2", "%TEMP%"},
+      {setup("100%.exe"), "setup-file@2", ""},
+      {setup("install.cmd"), "script-32bit@2|setup-file@2", "Wow6432Node"},
+      {Section("win7", "SOFTWARE\\V", "1", "x.bat") + clean, "script-32bit@2|setup-file@2",
+       "on win7-x64 it"},
       {"\xEF\xBB\xBF" + clean, "encoding@1|keys-before-section@1|no-default@1", "Wine recognises"},
       {clean + "; caf\xC3\xA9\n", "encoding@9", "ANSI code page"},
       {Utf16Le(clean + "; caf\xC3\xA9\n"), "", ""},
@@ -117,6 +134,30 @@ TEST(ExplainWarnings, OneRowAWarning) {
     EXPECT_NE(messages.find(Utf16FromUtf8(says)), std::wstring::npos) << Utf8FromUtf16(messages);
   }
   std::filesystem::remove_all(kFolder);
+}
+
+// Perinax reads Perinax.ini in any letter case, and no other name: a path of either system, or
+// the name alone as the page has it.
+TEST(ExplainWarnings, FileName) {
+  const std::tuple<std::wstring, bool, std::wstring> rows[] = {
+      {L"C:\\Media\\Perinax.ini.txt", true, L"Explorer hides"},
+      {L"/media/perinax.ini.TXT", true, L"Explorer hides"},
+      {L"Setup.ini", true, L"\"Setup.ini\""},
+      {L"PERINAX.INI", false, L""},
+      {L"C:\\Media\\perinax.ini", false, L""},
+      {L"/media/x.txt/Perinax.ini", false, L""},
+  };
+  for (const auto& [file, drawn, says] : rows) {
+    SCOPED_TRACE(Utf8FromUtf16(file));
+    const auto explanation = Explain({.bytes = Section("Default"), .file = file});
+    ASSERT_TRUE(explanation);
+    const bool found =
+        !explanation->findings.empty() && explanation->findings.front().code == Code::kFileName;
+    EXPECT_EQ(found, drawn);
+    if (found) {
+      EXPECT_NE(explanation->findings.front().message.find(says), std::wstring::npos);
+    }
+  }
 }
 
 // Each row finds the first finding of its code, and where it lies on its line: the key
@@ -163,7 +204,7 @@ TEST(ExplainWarnings, RangeOnTheLine) {
 // Each row runs perinax-explain on its words and finds its text in what it writes (on standard
 // error when it cannot check, exit code 2): a case's trace up to the start, rows of the table.
 TEST(ExplainOutput, EachFormSaysWhatPerinaxDoes) {
-  const std::string clean = WriteIni("clean.ini", Section("Default"));
+  const std::string clean = WriteIni("clean/Perinax.ini", Section("Default"));
   const std::string file = WriteIni(
       "Perinax.ini", Section("Default") + Section("win8.1", "SOFTWARE\\Wow6432Node\\V", "63") +
                          "[win7]\nSetupFile=tools\nRegPath32KeyPath=\\S\nRegPath32KeyName=N\n");
@@ -235,14 +276,14 @@ TEST(ExplainOutput, EachFormSaysWhatPerinaxDoes) {
 TEST(ExplainOutput, CountsNamesAndFolder) {
   std::string many;
   for (int i = 1; i <= 300; ++i) many += "[S" + std::to_string(i) + "]\n";
-  const std::string crowded = WriteIni("crowded.ini", many + Section("Default"));
+  const std::string crowded = WriteIni("crowded/Perinax.ini", many + Section("Default"));
   EXPECT_NE(RunOn({crowded}).out.find("\n300 warnings\n"), std::string::npos);
   const ExplainOutput traced = RunOn({"--case", "win7-x64", crowded});
   EXPECT_EQ(traced.exitCode, 1);
   EXPECT_EQ(traced.err, "300 warnings: run without --case to see them\n");
 
   const std::string named =
-      WriteIni("named.ini",
+      WriteIni("named/Perinax.ini",
                "[Default]\nSetupFile=missing.exe\nRegPath32KeyPath=SOFTWARE\\My App (x86)\n"
                "RegPath32KeyName=\nRegPath32KeyValue=1\nRegPath64KeyPath=SOFTWARE\\V\n"
                "RegPath64KeyName=a=b\nRegPath64KeyValue=1\n");

@@ -2,7 +2,10 @@
 // keys missing, and each value as the launcher will use it.
 
 #include <algorithm>
+#include <charconv>
 #include <cwctype>
+#include <optional>
+#include <string>
 
 #include "common/os_version_code.h"
 #include "common/text.h"
@@ -13,14 +16,24 @@
 
 namespace {
 
-// The value of an ASCII hexadecimal digit, else -1. Not iswxdigit: the Windows
-// runtime's also takes the full-width digits of a UTF-16 file, which are no
-// number anyone reads.
-int AsciiHexDigit(wchar_t c) {
-  if (c >= L'0' && c <= L'9') return c - L'0';
-  if (c >= L'a' && c <= L'f') return c - L'a' + 10;
-  if (c >= L'A' && c <= L'F') return c - L'A' + 10;
-  return -1;
+// The value of up to eight ASCII hexadecimal digits, else none. Not iswxdigit
+// nor the runtime's number readers: the Windows runtime also takes the
+// full-width digits of a UTF-16 file, which are no number anyone reads, and
+// std::stoul throws. Narrowed only when every unit is ASCII.
+std::optional<std::uint32_t> AsciiHex(std::wstring_view hex) {
+  if (hex.empty() || hex.size() > 8) return std::nullopt;
+  std::string narrow;
+  for (const wchar_t c : hex) {
+    const bool digit =
+        (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
+    if (!digit) return std::nullopt;
+    narrow += static_cast<char>(c);
+  }
+  std::uint32_t value = 0;
+  const auto [end, error] =
+      std::from_chars(narrow.data(), narrow.data() + narrow.size(), value, 16);
+  if (error != std::errc{} || end != narrow.data() + narrow.size()) return std::nullopt;
+  return value;
 }
 
 std::wstring About(const Checker& checker, const IniSection& section, std::wstring_view key) {
@@ -85,12 +98,8 @@ void CheckNumber(Checker& checker, const std::wstring& about, const IniKey& key,
   }
   if (number == L"0" && (rest.starts_with(L"x") || rest.starts_with(L"X"))) {
     std::wstring decimal;
-    const std::wstring hex = rest.substr(1);
-    if (!hex.empty() && hex.size() <= 8 &&
-        std::all_of(hex.begin(), hex.end(), [](wchar_t c) { return AsciiHexDigit(c) >= 0; })) {
-      std::uint32_t value = 0;
-      for (const wchar_t c : hex) value = value * 16 + static_cast<std::uint32_t>(AsciiHexDigit(c));
-      decimal = L" (" + std::to_wstring(value) + L")";
+    if (const std::optional<std::uint32_t> read = AsciiHex(rest.substr(1))) {
+      decimal = L" (" + std::to_wstring(*read) + L")";
     }
     add(L"is hexadecimal, which Perinax does not read: it stores 0; write the number in "
         L"decimal" +
@@ -250,7 +259,7 @@ void CheckValue(Checker& checker, const IniSection& section, const IniKey& key,
       CheckKeyPath(checker, about, key, value, role->architecture, readers);
       break;
     case KeyRole::kProgram:
-      CheckSetupFile(checker, about, key, value);
+      CheckSetupFile(checker, about, key, value, readers);
       break;
     case KeyRole::kName:
       break;

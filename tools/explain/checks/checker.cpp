@@ -5,9 +5,11 @@
 #include "common/os_version_code.h"
 #include "tools/explain/checks/wording.h"
 
-CheckerFindings RunChecks(const IniReader& ini, const std::optional<std::filesystem::path>& folder,
+CheckerFindings RunChecks(const IniReader& ini, const std::wstring& file,
+                          const std::optional<std::filesystem::path>& folder,
                           const std::vector<CasePlan>& plans) {
   Checker checker(ini, folder, plans);
+  CheckFileName(checker, file);
   CheckEncoding(checker);
   CheckLinesBeforeSection(checker);
   const std::vector<const IniSection*> pastList = CheckSectionList(checker);

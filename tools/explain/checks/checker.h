@@ -148,4 +148,10 @@ void CheckSections(Checker& checker, const std::vector<const IniSection*>& pastL
 void CheckKeys(Checker& checker, const IniSection& section,
                const std::vector<const CasePlan*>& readers);
 void CheckSetupFile(Checker& checker, const std::wstring& about, const IniKey& key,
-                    const std::wstring& file);
+                    const std::wstring& file, const std::vector<const CasePlan*>& readers);
+// What the program does once started (check_setup_traps.cpp); `readers` empty
+// for a section checked as if it were read.
+void CheckSetupTraps(Checker& checker, const std::wstring& about, const IniKey& key,
+                     const std::wstring& file, const std::vector<const CasePlan*>& readers);
+// The name the file is checked under, which Perinax reads only as Perinax.ini.
+void CheckFileName(Checker& checker, const std::wstring& file);

@@ -151,7 +151,7 @@ std::optional<Explanation> Explain(const ExplainRequest& request) {
   for (const ExplainCase& spec : ExplainCases()) {
     explanation.cases.push_back(PlanCase(spec, inputs));
   }
-  CheckerFindings found = RunChecks(ini, request.folder, explanation.cases);
+  CheckerFindings found = RunChecks(ini, request.file, request.folder, explanation.cases);
   explanation.findings = std::move(found.findings);
   explanation.findingCount = found.count;
   return explanation;
