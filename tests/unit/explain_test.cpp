@@ -64,6 +64,11 @@ TEST(ExplainWarnings, OneRowAWarning) {
   auto path = [](const std::string& p) { return Section("Default", p); };
   auto value = [](const std::string& v) { return Section("Default", "SOFTWARE\\V", v); };
   auto setup = [](const std::string& s) { return Section("Default", "SOFTWARE\\V", "1", s); };
+  auto missing = [](int keys) {
+    std::string found;
+    for (int i = 0; i < keys; ++i) found += "|missing-key@1";
+    return found;
+  };
   // 17 sections of 250 characters fill the 4,096 of the list of names: [win8] is past it.
   std::string hidden, hiddenFound, many, manyFound = "no-default@1";
   for (int i = 1; i <= 17; ++i) {
@@ -74,7 +79,7 @@ TEST(ExplainWarnings, OneRowAWarning) {
   for (std::size_t i = 1; i <= 1 + kWarningsPerCode; ++i)
     manyFound += "|unused-section@" + std::to_string(i);
   const std::tuple<std::string, std::string, std::string> rows[] = {
-      {"[Win7]\n" + clean, "section-case@1", "[win7]"},
+      {"[Win7]\n" + clean, "section-case@1" + missing(7), "[win7]"},
       {"[Defualt]\n" + clean, "unused-section@1", "did you mean [Default]"},
       {Section("win7"), "no-default@1", "vista-x86, vista-x64"},
       {clean + "SetupFlie=x.exe\n", "unknown-key@9", "did you mean SetupFile?"},
@@ -95,6 +100,20 @@ TEST(ExplainWarnings, OneRowAWarning) {
       {path(std::string(300, 'K')), "long-value@3|long-value@6", "KKKK\""},
       {setup("missing.exe"), "setup-file@2", "PATH"},
       {setup("tools"), "setup-file@2", "folder"},
+      // A section no case reads has its keys checked all the same; not for missing ones when
+      // nobody knows which cases it was meant for.
+      {Section("Win7", "SOFTWARE\\V", "0x3D", "setup.exe /S") + clean,
+       "section-case@1|setup-file@2|value-number@5|value-number@8", "[Win7] is not read today"},
+      {"[Notes]\nSetupFlie=x.exe\nRegPath32KeyPath=HKLM\\S\n" + clean,
+       "unused-section@1|unknown-key@2|key-path@3", "[Notes] is not read today"},
+      {"[Win8]\nSetupFile=setup.exe\n" + clean, "section-case@1" + missing(6), "win8-x86"},
+      // Empty key paths write nothing, as documented: nothing is said of what lies beside them.
+      {"[Default]\nSetupFile=setup.exe\nRegPath32KeyPath=\nRegPath64KeyPath=\n", "", ""},
+      {"[Default]\nSetupFile=setup.exe\nRegPath32KeyPath=\nRegPath32KeyValue=0x10\n"
+       "RegPath64KeyPath=SOFTWARE\\V\nRegPath64KeyName=N\nRegPath64KeyValue=1\n",
+       "", ""},
+      {"[Default]\nSetupFile=setup.exe\nRegPath32KeyPath=\nRegPath64KeyPath=S\n",
+       "missing-key@1|missing-key@1", "RegPath64KeyName"},
       // What starts, but does not do what the file means.
       {setup("install.ps1"), "setup-verb@2|setup-file@2", "powershell.exe"},
       {setup("notes.TXT"), "setup-verb@2|setup-file@2", "document"},

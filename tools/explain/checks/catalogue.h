@@ -111,8 +111,9 @@ inline constexpr std::array<CodeInfo, 20> kCatalogue = {{
      "Write the value as a decimal number from -2147483648 to 4294967295."},
     {Code::kKeyPath, "key-path", "KeyPath", Level::kError,
      "A registry key path that is not written where meant",
-     "A key path that names a root key, starts with a backslash, holds a forward slash or is "
-     "empty; Wow6432Node\\ in another case or more than once; a 32-bit key path that holds "
+     "A key path that names a root key, starts with a backslash or holds a forward slash "
+     "(an empty one is the way to write nothing); Wow6432Node\\ in another case or more than once; "
+     "a 32-bit key path that holds "
      "Wow6432Node\\.",
      "Write the path below HKEY_LOCAL_MACHINE with backslashes, such as "
      "SOFTWARE\\Vendor\\Product; name Wow6432Node\\ once, spelled exactly, in the 64-bit path "

@@ -151,11 +151,7 @@ void CheckKeyPath(Checker& checker, const std::wstring& about, const IniKey& key
                   const std::wstring& path, std::uint32_t architecture,
                   const std::vector<const CasePlan*>& readers) {
   const KeyWarnings add(checker, Code::kKeyPath, key, about, path);
-  if (path.empty()) {
-    add(L"is empty: nothing is written; give the key path below HKEY_LOCAL_MACHINE, such as "
-        L"SOFTWARE\\Vendor\\Product");
-    return;
-  }
+  if (path.empty()) return;  // the documented way to write nothing
   for (const std::wstring_view root :
        {L"HKLM\\", L"HKEY_LOCAL_MACHINE\\", L"HKCU\\", L"HKEY_CURRENT_USER\\", L"HKCR\\",
         L"HKEY_CLASSES_ROOT\\", L"HKU\\", L"HKEY_USERS\\"}) {
@@ -271,6 +267,15 @@ void CheckValue(Checker& checker, const IniSection& section, const IniKey& key,
 void CheckKeys(Checker& checker, const IniSection& section,
                const std::vector<const CasePlan*>& readers) {
   const std::vector<std::wstring>& keys = checker.keysRead();
+  // An empty key path is the documented way to write nothing: the name and
+  // value beside it are never used, so nothing is said of them.
+  auto unused = [&](std::wstring_view name) {
+    const IniKeySpec* spec = KeyOf(name);
+    if (spec == nullptr || spec->role == KeyRole::kProgram) return false;
+    const IniKey* path =
+        checker.ini().FindKey(section, TargetKey(KeyRole::kPath, spec->architecture).name);
+    return path != nullptr && ValueRead(checker.ini(), section, *path).empty();
+  };
   for (const IniKey& key : checker.ini().Keys(section)) {
     if (!checker.IsKeyRead(checker.Name(key))) {
       UnknownKey(checker, section, key);
@@ -286,10 +291,11 @@ void CheckKeys(Checker& checker, const IniSection& section,
                       std::to_wstring(first->line) + L"): only the first counts; remove one");
       continue;
     }
-    CheckValue(checker, section, key, readers);
+    if (!unused(checker.Name(key))) CheckValue(checker, section, key, readers);
   }
   for (const std::wstring& name : keys) {
-    if (checker.ini().FindKey(section, name) == nullptr)
+    if (checker.ini().FindKey(section, name) == nullptr && !unused(name)) {
       MissingKey(checker, section, name, readers);
+    }
   }
 }

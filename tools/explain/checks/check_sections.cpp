@@ -33,6 +33,14 @@ Leads NearLeads(const Checker& checker) {
   return leads;
 }
 
+// The keys of a section no case reads, as if `readers` read it.
+void CheckUnreadKeys(Checker& checker, const IniSection& section,
+                     const std::vector<const CasePlan*>& readers) {
+  checker.CheckingUnread(&section);
+  CheckKeys(checker, section, readers);
+  checker.CheckingUnread(nullptr);
+}
+
 // A section no case reads: a near miss of a version section, or unused.
 void Unread(Checker& checker, const IniSection& section, const Leads& nearLeads,
             const std::vector<const IniSection*>& past, std::wstring& gist) {
@@ -63,6 +71,7 @@ void Unread(Checker& checker, const IniSection& section, const Leads& nearLeads,
                       CaseNames(checker.CandidateCases(candidate)) + L" read " +
                       Bracketed(checker.ReadInstead(candidate)) + L" instead; rename it " +
                       Bracketed(candidate));
+      CheckUnreadKeys(checker, section, checker.CandidateCases(candidate));
       return;
     }
   }
@@ -81,6 +90,8 @@ void Unread(Checker& checker, const IniSection& section, const Leads& nearLeads,
   checker.Add(checker.NameRange(section), Code::kUnusedSection, Bracketed(checker.Name(section)),
               Bracketed(checker.Name(section)) + L" is never read: Perinax reads only " + known +
                   L" and " + Bracketed(fallback) + hint);
+  // Which cases it was meant for is not known: no key is missing from it.
+  CheckUnreadKeys(checker, section, {});
 }
 
 }  // namespace

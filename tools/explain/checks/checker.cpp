@@ -77,6 +77,7 @@ void Checker::Add(Range where, Code code, std::wstring about, std::wstring messa
   ++found_;
   ++tallies_[static_cast<std::size_t>(code)].kept;
   if (where.start.line == 0) where = LineStart(1);
+  if (unread_ != nullptr) message += L" (" + Bracketed(Name(*unread_)) + L" is not read today)";
   findings_.push_back(Finding{where, code, std::move(about), std::move(message)});
 }
 

@@ -41,6 +41,9 @@ class Checker {
   // Keeps the first kWarningsPerCode findings of a code, in the order they are
   // found (the order of the file), and counts the rest.
   void Add(Range where, Code code, std::wstring about, std::wstring message);
+  // While a section no case reads has its keys checked as if it were read,
+  // each message says so, so that renaming the section reveals nothing new.
+  void CheckingUnread(const IniSection* section) { unread_ = section; }
   // True, and the warning counted as left out, when the code has no room left:
   // checks that run once a line ask first, so that a file of a million bad
   // lines does not build a million messages.
@@ -120,6 +123,7 @@ class Checker {
   std::array<Tally, kCatalogue.size()> tallies_{};
   std::vector<Finding> findings_;
   std::size_t found_ = 0;
+  const IniSection* unread_ = nullptr;
 };
 
 // Findings of one code about one key's value, each message after the line as its
