@@ -125,6 +125,9 @@ TEST(ExplainWarnings, OneRowAWarning) {
       {setup("C:\\Windows\\sysnative\\cmd.exe"), "system32@2", "vista-x86, win7-x86"},
       {setup("%TEMP%\\setup.exe"), "setup-variable@2", "%TEMP%"},
       {setup("100%.exe"), "setup-file@2", ""},
+      // Network paths are the target's: never joined to the folder, never looked up.
+      {setup("\\\\server\\share\\setup.exe"), "", ""},
+      {setup("//server/share/setup.exe"), "", ""},
       {setup("install.cmd"), "script-32bit@2|setup-file@2", "Wow6432Node"},
       {Section("win7", "SOFTWARE\\V", "1", "x.bat") + clean, "script-32bit@2|setup-file@2",
        "on win7-x64 it"},
