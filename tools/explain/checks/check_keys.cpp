@@ -43,17 +43,30 @@ std::wstring About(const Checker& checker, const IniSection& section, std::wstri
 void UnknownKey(Checker& checker, const IniSection& section, const IniKey& key) {
   if (checker.Full(Code::kUnknownKey, key.line)) return;
   std::wstring hint;
+  const std::wstring* near = nullptr;
   std::size_t best = 3;
+  std::size_t atBest = 0;  // how many keys lie that near
   for (const std::wstring& name : checker.keysRead()) {
     const std::size_t distance = EditDistance(checker.Name(key), name);
     if (distance < best) {
       best = distance;
+      atBest = 0;
+      near = &name;
       hint = L"; did you mean " + name + L"?";
     }
+    atBest += distance == best ? 1 : 0;
+  }
+  // The rename is sure when one key alone is that near and the section does not
+  // hold it already.
+  std::optional<Fix> fix;
+  if (near != nullptr && atBest == 1 && checker.ini().FindKey(section, *near) == nullptr) {
+    const Range range = checker.NameRange(key);
+    fix = Fix{L"Rename the key " + *near, {{range.start, range.end, *near}}};
   }
   checker.Add(checker.NameRange(key), Code::kUnknownKey, About(checker, section, checker.Name(key)),
               Shown(checker.Name(key)) + L" in " + Bracketed(checker.Name(section)) +
-                  L" is a key Perinax never reads" + hint);
+                  L" is a key Perinax never reads" + hint,
+              std::move(fix));
 }
 
 void MissingKey(Checker& checker, const IniSection& section, const std::wstring& name,
@@ -98,12 +111,21 @@ void CheckNumber(Checker& checker, const std::wstring& about, const IniKey& key,
   }
   if (number == L"0" && (rest.starts_with(L"x") || rest.starts_with(L"X"))) {
     std::wstring decimal;
+    std::optional<Fix> fix;
     if (const std::optional<std::uint32_t> read = AsciiHex(rest.substr(1))) {
       decimal = L" (" + std::to_wstring(*read) + L")";
+      // Sure only where the value on the line is the value read (no quotes, no
+      // blanks about it).
+      if (checker.Value(key) == value) {
+        const Range range = checker.ValueRange(key);
+        fix = Fix{L"Write the value as " + std::to_wstring(*read),
+                  {{range.start, range.end, std::to_wstring(*read)}}};
+      }
     }
     add(L"is hexadecimal, which Perinax does not read: it stores 0; write the number in "
         L"decimal" +
-        decimal);
+            decimal,
+        std::move(fix));
     return;
   }
   const std::wstring significant =
@@ -206,6 +228,21 @@ std::wstring ValueRead(const IniReader& ini, const IniSection& section, const In
   return buffer;
 }
 
+// The comment moved onto a line of its own above the key, where the value on the
+// line is the value read (a quoted one may mean its ';').
+std::optional<Fix> CommentFix(const Checker& checker, const IniKey& key,
+                              const std::wstring& value) {
+  if (checker.Value(key) != value) return std::nullopt;
+  const std::size_t semicolon = std::min(value.find(L" ;"), value.find(L"\t;")) + 1;
+  const std::size_t keep = value.find_last_not_of(L" \t", semicolon - 1);
+  if (keep == std::wstring::npos) return std::nullopt;  // no value before the comment
+  const Range range = checker.ValueRange(key);
+  const Position cut{range.start.line, range.start.column + static_cast<std::uint32_t>(keep + 1)};
+  return Fix{L"Put the comment on a line of its own",
+             {{{range.start.line, 1}, {range.start.line, 1}, value.substr(semicolon) + L"\n"},
+              {cut, range.end, L""}}};
+}
+
 bool IsProgramKey(std::wstring_view name) {
   const IniKeySpec* role = KeyOf(name);
   return role != nullptr && role->role == KeyRole::kProgram;
@@ -241,7 +278,8 @@ void CheckValue(Checker& checker, const IniSection& section, const IniKey& key,
       checker.Add(checker.ValueRange(key), Code::kInlineComment, about,
                   Shown(checker.Name(key)) + L" holds " + Quoted(value) +
                       L": there are no end-of-line comments in an INI file, so all of it is the "
-                      L"value; put the comment on a line of its own that starts with ';'");
+                      L"value; put the comment on a line of its own that starts with ';'",
+                  CommentFix(checker, key, value));
       break;
     }
   }

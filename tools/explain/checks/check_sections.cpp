@@ -65,12 +65,20 @@ void Unread(Checker& checker, const IniSection& section, const Leads& nearLeads,
     if (IniReader::SameName(checker.Name(section), candidate) ||
         gist == checker.candidateGists()[i]) {
       if (checker.Full(Code::kSectionCase, section.line)) return;
+      // A name that differs in letter case alone is surely meant as the candidate.
+      std::optional<Fix> fix;
+      if (IniReader::SameName(checker.Name(section), candidate)) {
+        const Range range = checker.NameRange(section);
+        fix = Fix{L"Rename the section " + Bracketed(candidate),
+                  {{range.start, range.end, candidate}}};
+      }
       checker.Add(checker.NameRange(section), Code::kSectionCase, Bracketed(checker.Name(section)),
                   Bracketed(checker.Name(section)) + L" is never chosen: Perinax looks for " +
                       Bracketed(candidate) + L" with exactly that spelling and case, so " +
                       CaseNames(checker.CandidateCases(candidate)) + L" read " +
                       Bracketed(checker.ReadInstead(candidate)) + L" instead; rename it " +
-                      Bracketed(candidate));
+                      Bracketed(candidate),
+                  std::move(fix));
       CheckUnreadKeys(checker, section, checker.CandidateCases(candidate));
       return;
     }

@@ -40,7 +40,8 @@ class Checker {
 
   // Keeps the first kWarningsPerCode findings of a code, in the order they are
   // found (the order of the file), and counts the rest.
-  void Add(Range where, Code code, std::wstring about, std::wstring message);
+  void Add(Range where, Code code, std::wstring about, std::wstring message,
+           std::optional<Fix> fix = std::nullopt);
   // While a section no case reads has its keys checked as if it were read,
   // each message says so, so that renaming the section reveals nothing new.
   void CheckingUnread(const IniSection* section) { unread_ = section; }
@@ -132,7 +133,7 @@ class KeyWarnings {
  public:
   KeyWarnings(Checker& checker, Code code, const IniKey& key, const std::wstring& about,
               std::wstring_view value);
-  void operator()(const std::wstring& text) const;
+  void operator()(const std::wstring& text, std::optional<Fix> fix = std::nullopt) const;
 
  private:
   Checker& checker_;
