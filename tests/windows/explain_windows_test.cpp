@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -39,19 +41,46 @@ TEST(ExplainUnderWine, FullWidthDigitsAndNetworkPaths) {
        {"setup-verb", "value-number", "value-number"}},
   };
   const wine::TempFolder folder(L"perinax explain");
-  wine::WriteBytes(folder.path + L"/setup.exe", "MZ");
+  wine::WriteBytes(folder / L"setup.exe", "MZ");
   for (const auto& [text, codes] : rows) {
     SCOPED_TRACE(wine::Narrow(text.substr(0, 60)));
-    wine::WriteBytes(folder.path + L"/Perinax.ini", Utf16Le(text));
+    wine::WriteBytes(folder / L"Perinax.ini", Utf16Le(text));
     const DWORD code = wine::Run(
         L"\"" + wine::kBuildDir + L"/tools/perinax-explain.exe\" --json " + L"Perinax.ini",
-        folder.path, folder.path + L"/plan.json");
+        folder.path, folder / L"plan.json");
     EXPECT_EQ(code, codes.empty() ? 0u : 1u);
     const nlohmann::json plan = nlohmann::json::parse(
-        wine::ReadBytes(folder.path + L"/plan.json").value_or("{}"), nullptr, false);
+        wine::ReadBytes(folder / L"plan.json").value_or("{}"), nullptr, false);
     ASSERT_FALSE(plan.is_discarded());
     std::vector<std::string> found;
     for (const auto& warning : plan["warnings"]) found.push_back(warning["code"]);
     EXPECT_EQ(found, codes);
   }
+}
+
+// The checker fuzz target's corpus through the Windows build, whose runtime differs from the one
+// the fuzzer runs on: every file is checked (exit code 0 or 1) and its JSON and SARIF parse. The
+// committed seeds by default; PERINAX_EXPLAIN_CORPUS names a corpus a longer fuzzing run grew.
+TEST(ExplainUnderWine, FuzzCorpus) {
+  const char* grown = std::getenv("PERINAX_EXPLAIN_CORPUS");
+  const std::filesystem::path corpus =
+      grown != nullptr ? std::filesystem::path(wine::Wide(grown))
+                       : std::filesystem::path(L"Z:" PERINAX_SOURCE_DIR L"/fuzz/corpus/explain");
+  const wine::TempFolder folder(L"perinax explain corpus");
+  std::size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+    SCOPED_TRACE(entry.path().string());
+    ++files;
+    wine::WriteBytes(folder / L"Perinax.ini", wine::ReadBytes(entry.path().wstring()).value());
+    for (const std::wstring form : {L"json", L"sarif"}) {
+      const DWORD code = wine::Run(L"\"" + wine::kBuildDir +
+                                       L"/tools/perinax-explain.exe\" --no-folder --format " +
+                                       form + L" Perinax.ini",
+                                   folder.path, folder / L"out.json");
+      EXPECT_LE(code, 1u);
+      const std::string out = wine::ReadBytes(folder / L"out.json").value_or("");
+      EXPECT_FALSE(nlohmann::json::parse(out, nullptr, false).is_discarded()) << out.substr(0, 200);
+    }
+  }
+  EXPECT_GT(files, 0u);
 }

@@ -66,12 +66,14 @@ inline constexpr std::array<CodeInfo, 20> kCatalogue = {{
      "A version section is spelled in a way Perinax never chooses",
      "A section whose name differs from win7, win8 or win8.1 only by letter case, or is a near "
      "miss of one (WIN8, win81, win8_1, windows7). Perinax looks for the exact name, so the "
-     "cases of that version read another section instead.",
+     "cases of that version read another section instead. Its keys are checked as if it were "
+     "read, so that renaming it reveals nothing new.",
      "Rename the section to the exact name Perinax looks for: [win7], [win8] or [win8.1]."},
     {Code::kUnusedSection, "unused-section", "UnusedSection", Level::kWarning,
      "A section that no Windows version reads",
      "A section that is neither a version section nor the fallback section. Windows 10 and 11 "
-     "have no section of their own: they read [Default].",
+     "have no section of their own: they read [Default]. Its keys are checked as if it were read "
+     "(no key counts as missing from it).",
      "Rename the section to one Perinax reads, or remove it."},
     {Code::kNoDefault, "no-default", "NoDefaultSection", Level::kError,
      "There is no [Default] section",
