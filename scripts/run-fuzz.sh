@@ -31,6 +31,8 @@ for corpus in fuzz/corpus/*/; do
            -artifact_prefix="$work/")
   [ -f "fuzz/$name.dict" ] && options+=(-dict="fuzz/$name.dict")
   [ "$name" = ini_settings ] && options+=(-max_len=16384)
+  # The whole checker reads the same files as the INI reader's target.
+  [ "$name" = explain ] && options+=(-max_len=16384 -dict=fuzz/ini_settings.dict)
 
   echo "== $name: $seconds s"
   status=0

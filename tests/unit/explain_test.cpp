@@ -8,9 +8,9 @@
 
 #include "perinax_version.h"
 #include "recording_trace.h"
+#include "tools/common/utf.h"
 #include "tools/explain/cli/command_line.h"
 #include "tools/explain/engine/explainer.h"
-#include "tools/common/utf.h"
 
 using namespace std::string_literals;
 
@@ -29,9 +29,12 @@ std::string Section(const std::string& name, const std::string& path = "SOFTWARE
 // A folder with setup.exe and a folder named tools, for the INI files under test.
 const std::filesystem::path kFolder = std::filesystem::temp_directory_path() / "perinax-explain";
 
+// A name in a folder of its own ("clean/Perinax.ini") gets setup.exe beside it.
 std::string WriteIni(const std::string& name, const std::string& bytes) {
   std::filesystem::create_directories(kFolder / "tools");
+  std::filesystem::create_directories((kFolder / name).parent_path());
   std::ofstream(kFolder / "setup.exe") << "MZ";
+  std::ofstream((kFolder / name).parent_path() / "setup.exe") << "MZ";
   std::ofstream(kFolder / name, std::ios::binary) << bytes;
   return (kFolder / name).string();
 }
@@ -61,6 +64,11 @@ TEST(ExplainWarnings, OneRowAWarning) {
   auto path = [](const std::string& p) { return Section("Default", p); };
   auto value = [](const std::string& v) { return Section("Default", "SOFTWARE\\V", v); };
   auto setup = [](const std::string& s) { return Section("Default", "SOFTWARE\\V", "1", s); };
+  auto missing = [](int keys) {
+    std::string found;
+    for (int i = 0; i < keys; ++i) found += "|missing-key@1";
+    return found;
+  };
   // 17 sections of 250 characters fill the 4,096 of the list of names: [win8] is past it.
   std::string hidden, hiddenFound, many, manyFound = "no-default@1";
   for (int i = 1; i <= 17; ++i) {
@@ -71,7 +79,7 @@ TEST(ExplainWarnings, OneRowAWarning) {
   for (std::size_t i = 1; i <= 1 + kWarningsPerCode; ++i)
     manyFound += "|unused-section@" + std::to_string(i);
   const std::tuple<std::string, std::string, std::string> rows[] = {
-      {"[Win7]\n" + clean, "section-case@1", "[win7]"},
+      {"[Win7]\n" + clean, "section-case@1" + missing(7), "[win7]"},
       {"[Defualt]\n" + clean, "unused-section@1", "did you mean [Default]"},
       {Section("win7"), "no-default@1", "vista-x86, vista-x64"},
       {clean + "SetupFlie=x.exe\n", "unknown-key@9", "did you mean SetupFile?"},
@@ -92,6 +100,37 @@ TEST(ExplainWarnings, OneRowAWarning) {
       {path(std::string(300, 'K')), "long-value@3|long-value@6", "KKKK\""},
       {setup("missing.exe"), "setup-file@2", "PATH"},
       {setup("tools"), "setup-file@2", "folder"},
+      // A section no case reads has its keys checked all the same; not for missing ones when
+      // nobody knows which cases it was meant for.
+      {Section("Win7", "SOFTWARE\\V", "0x3D", "setup.exe /S") + clean,
+       "section-case@1|setup-file@2|value-number@5|value-number@8", "[Win7] is not read today"},
+      {"[Notes]\nSetupFlie=x.exe\nRegPath32KeyPath=HKLM\\S\n" + clean,
+       "unused-section@1|unknown-key@2|key-path@3", "[Notes] is not read today"},
+      {"[Win8]\nSetupFile=setup.exe\n" + clean, "section-case@1" + missing(6), "win8-x86"},
+      // Empty key paths write nothing, as documented: nothing is said of what lies beside them.
+      {"[Default]\nSetupFile=setup.exe\nRegPath32KeyPath=\nRegPath64KeyPath=\n", "", ""},
+      {"[Default]\nSetupFile=setup.exe\nRegPath32KeyPath=\nRegPath32KeyValue=0x10\n"
+       "RegPath64KeyPath=SOFTWARE\\V\nRegPath64KeyName=N\nRegPath64KeyValue=1\n",
+       "", ""},
+      {"[Default]\nSetupFile=setup.exe\nRegPath32KeyPath=\nRegPath64KeyPath=S\n",
+       "missing-key@1|missing-key@1", "RegPath64KeyName"},
+      // What starts, but does not do what the file means.
+      {setup("install.ps1"), "setup-verb@2|setup-file@2", "powershell.exe"},
+      {setup("notes.TXT"), "setup-verb@2|setup-file@2", "document"},
+      {setup("settings.reg"), "setup-verb@2|setup-file@2", "reg.exe import"},
+      {setup("HTTPS://example.com/setup.exe"), "setup-verb@2", "browser"},
+      {setup("setup.exe.txt\\setup.exe"), "setup-file@2", ""},
+      {setup("C:\\Windows\\System32\\cmd.exe"), "system32@2", "on vista-x64, win7-x64"},
+      {setup("C:\\Windows\\System32x\\cmd.exe"), "", ""},
+      {setup("C:\\Windows\\sysnative\\cmd.exe"), "system32@2", "vista-x86, win7-x86"},
+      {setup("%TEMP%\\setup.exe"), "setup-variable@2", "%TEMP%"},
+      {setup("100%.exe"), "setup-file@2", ""},
+      // Network paths are the target's: never joined to the folder, never looked up.
+      {setup("\\\\server\\share\\setup.exe"), "", ""},
+      {setup("//server/share/setup.exe"), "", ""},
+      {setup("install.cmd"), "script-32bit@2|setup-file@2", "Wow6432Node"},
+      {Section("win7", "SOFTWARE\\V", "1", "x.bat") + clean, "script-32bit@2|setup-file@2",
+       "on win7-x64 it"},
       {"\xEF\xBB\xBF" + clean, "encoding@1|keys-before-section@1|no-default@1", "Wine recognises"},
       {clean + "; caf\xC3\xA9\n", "encoding@9", "ANSI code page"},
       {Utf16Le(clean + "; caf\xC3\xA9\n"), "", ""},
@@ -117,6 +156,30 @@ TEST(ExplainWarnings, OneRowAWarning) {
     EXPECT_NE(messages.find(Utf16FromUtf8(says)), std::wstring::npos) << Utf8FromUtf16(messages);
   }
   std::filesystem::remove_all(kFolder);
+}
+
+// Perinax reads Perinax.ini in any letter case, and no other name: a path of either system, or
+// the name alone as the page has it.
+TEST(ExplainWarnings, FileName) {
+  const std::tuple<std::wstring, bool, std::wstring> rows[] = {
+      {L"C:\\Media\\Perinax.ini.txt", true, L"Explorer hides"},
+      {L"/media/perinax.ini.TXT", true, L"Explorer hides"},
+      {L"Setup.ini", true, L"\"Setup.ini\""},
+      {L"PERINAX.INI", false, L""},
+      {L"C:\\Media\\perinax.ini", false, L""},
+      {L"/media/x.txt/Perinax.ini", false, L""},
+  };
+  for (const auto& [file, drawn, says] : rows) {
+    SCOPED_TRACE(Utf8FromUtf16(file));
+    const auto explanation = Explain({.bytes = Section("Default"), .file = file});
+    ASSERT_TRUE(explanation);
+    const bool found =
+        !explanation->findings.empty() && explanation->findings.front().code == Code::kFileName;
+    EXPECT_EQ(found, drawn);
+    if (found) {
+      EXPECT_NE(explanation->findings.front().message.find(says), std::wstring::npos);
+    }
+  }
 }
 
 // Each row finds the first finding of its code, and where it lies on its line: the key
@@ -163,7 +226,7 @@ TEST(ExplainWarnings, RangeOnTheLine) {
 // Each row runs perinax-explain on its words and finds its text in what it writes (on standard
 // error when it cannot check, exit code 2): a case's trace up to the start, rows of the table.
 TEST(ExplainOutput, EachFormSaysWhatPerinaxDoes) {
-  const std::string clean = WriteIni("clean.ini", Section("Default"));
+  const std::string clean = WriteIni("clean/Perinax.ini", Section("Default"));
   const std::string file = WriteIni(
       "Perinax.ini", Section("Default") + Section("win8.1", "SOFTWARE\\Wow6432Node\\V", "63") +
                          "[win7]\nSetupFile=tools\nRegPath32KeyPath=\\S\nRegPath32KeyName=N\n");
@@ -235,14 +298,14 @@ TEST(ExplainOutput, EachFormSaysWhatPerinaxDoes) {
 TEST(ExplainOutput, CountsNamesAndFolder) {
   std::string many;
   for (int i = 1; i <= 300; ++i) many += "[S" + std::to_string(i) + "]\n";
-  const std::string crowded = WriteIni("crowded.ini", many + Section("Default"));
+  const std::string crowded = WriteIni("crowded/Perinax.ini", many + Section("Default"));
   EXPECT_NE(RunOn({crowded}).out.find("\n300 warnings\n"), std::string::npos);
   const ExplainOutput traced = RunOn({"--case", "win7-x64", crowded});
   EXPECT_EQ(traced.exitCode, 1);
   EXPECT_EQ(traced.err, "300 warnings: run without --case to see them\n");
 
   const std::string named =
-      WriteIni("named.ini",
+      WriteIni("named/Perinax.ini",
                "[Default]\nSetupFile=missing.exe\nRegPath32KeyPath=SOFTWARE\\My App (x86)\n"
                "RegPath32KeyName=\nRegPath32KeyValue=1\nRegPath64KeyPath=SOFTWARE\\V\n"
                "RegPath64KeyName=a=b\nRegPath64KeyValue=1\n");

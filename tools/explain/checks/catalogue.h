@@ -23,6 +23,11 @@ enum class Code {
   kSetupFile,
   kEncoding,
   kSectionList,
+  kSetupVerb,
+  kSystem32,
+  kSetupVariable,
+  kScript32,
+  kFileName,
 };
 
 // How much a finding matters, as every form shows it and --severity filters it.
@@ -56,17 +61,19 @@ struct CodeInfo {
   const char* fix;       // how to mend the file
 };
 
-inline constexpr std::array<CodeInfo, 15> kCatalogue = {{
+inline constexpr std::array<CodeInfo, 20> kCatalogue = {{
     {Code::kSectionCase, "section-case", "SectionCase", Level::kError,
      "A version section is spelled in a way Perinax never chooses",
      "A section whose name differs from win7, win8 or win8.1 only by letter case, or is a near "
      "miss of one (WIN8, win81, win8_1, windows7). Perinax looks for the exact name, so the "
-     "cases of that version read another section instead.",
+     "cases of that version read another section instead. Its keys are checked as if it were "
+     "read, so that renaming it reveals nothing new.",
      "Rename the section to the exact name Perinax looks for: [win7], [win8] or [win8.1]."},
     {Code::kUnusedSection, "unused-section", "UnusedSection", Level::kWarning,
      "A section that no Windows version reads",
      "A section that is neither a version section nor the fallback section. Windows 10 and 11 "
-     "have no section of their own: they read [Default].",
+     "have no section of their own: they read [Default]. Its keys are checked as if it were read "
+     "(no key counts as missing from it).",
      "Rename the section to one Perinax reads, or remove it."},
     {Code::kNoDefault, "no-default", "NoDefaultSection", Level::kError,
      "There is no [Default] section",
@@ -106,8 +113,9 @@ inline constexpr std::array<CodeInfo, 15> kCatalogue = {{
      "Write the value as a decimal number from -2147483648 to 4294967295."},
     {Code::kKeyPath, "key-path", "KeyPath", Level::kError,
      "A registry key path that is not written where meant",
-     "A key path that names a root key, starts with a backslash, holds a forward slash or is "
-     "empty; Wow6432Node\\ in another case or more than once; a 32-bit key path that holds "
+     "A key path that names a root key, starts with a backslash or holds a forward slash "
+     "(an empty one is the way to write nothing); Wow6432Node\\ in another case or more than once; "
+     "a 32-bit key path that holds "
      "Wow6432Node\\.",
      "Write the path below HKEY_LOCAL_MACHINE with backslashes, such as "
      "SOFTWARE\\Vendor\\Product; name Wow6432Node\\ once, spelled exactly, in the 64-bit path "
@@ -139,6 +147,41 @@ inline constexpr std::array<CodeInfo, 15> kCatalogue = {{
      "A version section past the first 4,096 characters of section names, which is all Perinax "
      "looks through: it is never chosen.",
      "Move the section near the top of the file, or remove sections that nothing reads."},
+    {Code::kSetupVerb, "setup-verb", "SetupOpensInstead", Level::kError,
+     "A SetupFile that Windows opens instead of running it to an end",
+     "A SetupFile whose default verb shows it rather than runs it: a PowerShell script (.ps1 "
+     "opens in Notepad), a text or document type, a .reg file (a merge prompt), a .url file or an "
+     "http: or https: address (a browser). Nothing is installed, and Perinax waits until the "
+     "window is closed, which nobody may be there to do.",
+     "Name the setup program; start a script from a .cmd beside Perinax.ini that runs it "
+     "(powershell.exe -File, reg.exe import)."},
+    {Code::kSystem32, "system32", "System32View", Level::kWarning,
+     "A SetupFile in System32 or Sysnative, which the 32-bit Perinax sees otherwise",
+     "A SetupFile path through System32 on x64 Windows, where Perinax, a 32-bit program, is "
+     "redirected to SysWOW64 and starts the 32-bit program; or through Sysnative on 32-bit "
+     "Windows, which has no such folder, so the start fails with 1603.",
+     "On x64 Windows write Sysnative for the 64-bit program; where a section serves both "
+     "architectures, start a .cmd that picks the folder."},
+    {Code::kSetupVariable, "setup-variable", "SetupVariable", Level::kError,
+     "A SetupFile that names an environment variable",
+     "A SetupFile that holds %NAME%. Perinax asks the shell without SEE_MASK_DOENVSUBST, so the "
+     "variable is not expanded: the shell looks for a file whose name holds the percent signs, "
+     "and the start fails with 1603.",
+     "Give the path without variables (a path beside Perinax.ini), or start a .cmd that uses "
+     "the variable."},
+    {Code::kScript32, "script-32bit", "Script32Bit", Level::kNote,
+     "A .cmd or .bat setup, which runs in the 32-bit cmd.exe on x64 Windows",
+     "A SetupFile that is a batch script, read on x64 Windows. It runs in the 32-bit cmd.exe, "
+     "like Perinax: for it and everything it starts, HKLM\\SOFTWARE is the 32-bit view "
+     "(Wow6432Node) and System32 is SysWOW64.",
+     "Nothing to mend if that is meant; to reach the 64-bit side, call "
+     "%SystemRoot%\\Sysnative\\ programs from the script or use reg.exe /reg:64."},
+    {Code::kFileName, "file-name", "FileName", Level::kError,
+     "A file that Perinax does not read by its name",
+     "A file checked under a name other than Perinax.ini (letter case aside), such as "
+     "Perinax.ini.txt, the extra extension Notepad adds and Explorer hides. Perinax reads "
+     "Perinax.ini beside it only: without it nothing is written and the start fails with 1603.",
+     "Rename the file Perinax.ini."},
 }};
 
 constexpr const CodeInfo& InfoOf(Code code) {

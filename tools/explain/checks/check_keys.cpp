@@ -2,7 +2,10 @@
 // keys missing, and each value as the launcher will use it.
 
 #include <algorithm>
+#include <charconv>
 #include <cwctype>
+#include <optional>
+#include <string>
 
 #include "common/os_version_code.h"
 #include "common/text.h"
@@ -13,14 +16,24 @@
 
 namespace {
 
-// The value of an ASCII hexadecimal digit, else -1. Not iswxdigit: the Windows
-// runtime's also takes the full-width digits of a UTF-16 file, which are no
-// number anyone reads.
-int AsciiHexDigit(wchar_t c) {
-  if (c >= L'0' && c <= L'9') return c - L'0';
-  if (c >= L'a' && c <= L'f') return c - L'a' + 10;
-  if (c >= L'A' && c <= L'F') return c - L'A' + 10;
-  return -1;
+// The value of up to eight ASCII hexadecimal digits, else none. Not iswxdigit
+// nor the runtime's number readers: the Windows runtime also takes the
+// full-width digits of a UTF-16 file, which are no number anyone reads, and
+// std::stoul throws. Narrowed only when every unit is ASCII.
+std::optional<std::uint32_t> AsciiHex(std::wstring_view hex) {
+  if (hex.empty() || hex.size() > 8) return std::nullopt;
+  std::string narrow;
+  for (const wchar_t c : hex) {
+    const bool digit =
+        (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
+    if (!digit) return std::nullopt;
+    narrow += static_cast<char>(c);
+  }
+  std::uint32_t value = 0;
+  const auto [end, error] =
+      std::from_chars(narrow.data(), narrow.data() + narrow.size(), value, 16);
+  if (error != std::errc{} || end != narrow.data() + narrow.size()) return std::nullopt;
+  return value;
 }
 
 std::wstring About(const Checker& checker, const IniSection& section, std::wstring_view key) {
@@ -30,17 +43,30 @@ std::wstring About(const Checker& checker, const IniSection& section, std::wstri
 void UnknownKey(Checker& checker, const IniSection& section, const IniKey& key) {
   if (checker.Full(Code::kUnknownKey, key.line)) return;
   std::wstring hint;
+  const std::wstring* near = nullptr;
   std::size_t best = 3;
+  std::size_t atBest = 0;  // how many keys lie that near
   for (const std::wstring& name : checker.keysRead()) {
     const std::size_t distance = EditDistance(checker.Name(key), name);
     if (distance < best) {
       best = distance;
+      atBest = 0;
+      near = &name;
       hint = L"; did you mean " + name + L"?";
     }
+    atBest += distance == best ? 1 : 0;
+  }
+  // The rename is sure when one key alone is that near and the section does not
+  // hold it already.
+  std::optional<Fix> fix;
+  if (near != nullptr && atBest == 1 && checker.ini().FindKey(section, *near) == nullptr) {
+    const Range range = checker.NameRange(key);
+    fix = Fix{L"Rename the key " + *near, {{range.start, range.end, *near}}};
   }
   checker.Add(checker.NameRange(key), Code::kUnknownKey, About(checker, section, checker.Name(key)),
               Shown(checker.Name(key)) + L" in " + Bracketed(checker.Name(section)) +
-                  L" is a key Perinax never reads" + hint);
+                  L" is a key Perinax never reads" + hint,
+              std::move(fix));
 }
 
 void MissingKey(Checker& checker, const IniSection& section, const std::wstring& name,
@@ -85,16 +111,21 @@ void CheckNumber(Checker& checker, const std::wstring& about, const IniKey& key,
   }
   if (number == L"0" && (rest.starts_with(L"x") || rest.starts_with(L"X"))) {
     std::wstring decimal;
-    const std::wstring hex = rest.substr(1);
-    if (!hex.empty() && hex.size() <= 8 &&
-        std::all_of(hex.begin(), hex.end(), [](wchar_t c) { return AsciiHexDigit(c) >= 0; })) {
-      std::uint32_t value = 0;
-      for (const wchar_t c : hex) value = value * 16 + static_cast<std::uint32_t>(AsciiHexDigit(c));
-      decimal = L" (" + std::to_wstring(value) + L")";
+    std::optional<Fix> fix;
+    if (const std::optional<std::uint32_t> read = AsciiHex(rest.substr(1))) {
+      decimal = L" (" + std::to_wstring(*read) + L")";
+      // Sure only where the value on the line is the value read (no quotes, no
+      // blanks about it).
+      if (checker.Value(key) == value) {
+        const Range range = checker.ValueRange(key);
+        fix = Fix{L"Write the value as " + std::to_wstring(*read),
+                  {{range.start, range.end, std::to_wstring(*read)}}};
+      }
     }
     add(L"is hexadecimal, which Perinax does not read: it stores 0; write the number in "
         L"decimal" +
-        decimal);
+            decimal,
+        std::move(fix));
     return;
   }
   const std::wstring significant =
@@ -142,11 +173,7 @@ void CheckKeyPath(Checker& checker, const std::wstring& about, const IniKey& key
                   const std::wstring& path, std::uint32_t architecture,
                   const std::vector<const CasePlan*>& readers) {
   const KeyWarnings add(checker, Code::kKeyPath, key, about, path);
-  if (path.empty()) {
-    add(L"is empty: nothing is written; give the key path below HKEY_LOCAL_MACHINE, such as "
-        L"SOFTWARE\\Vendor\\Product");
-    return;
-  }
+  if (path.empty()) return;  // the documented way to write nothing
   for (const std::wstring_view root :
        {L"HKLM\\", L"HKEY_LOCAL_MACHINE\\", L"HKCU\\", L"HKEY_CURRENT_USER\\", L"HKCR\\",
         L"HKEY_CLASSES_ROOT\\", L"HKU\\", L"HKEY_USERS\\"}) {
@@ -201,6 +228,21 @@ std::wstring ValueRead(const IniReader& ini, const IniSection& section, const In
   return buffer;
 }
 
+// The comment moved onto a line of its own above the key, where the value on the
+// line is the value read (a quoted one may mean its ';').
+std::optional<Fix> CommentFix(const Checker& checker, const IniKey& key,
+                              const std::wstring& value) {
+  if (checker.Value(key) != value) return std::nullopt;
+  const std::size_t semicolon = std::min(value.find(L" ;"), value.find(L"\t;")) + 1;
+  const std::size_t keep = value.find_last_not_of(L" \t", semicolon - 1);
+  if (keep == std::wstring::npos) return std::nullopt;  // no value before the comment
+  const Range range = checker.ValueRange(key);
+  const Position cut{range.start.line, range.start.column + static_cast<std::uint32_t>(keep + 1)};
+  return Fix{L"Put the comment on a line of its own",
+             {{{range.start.line, 1}, {range.start.line, 1}, value.substr(semicolon) + L"\n"},
+              {cut, range.end, L""}}};
+}
+
 bool IsProgramKey(std::wstring_view name) {
   const IniKeySpec* role = KeyOf(name);
   return role != nullptr && role->role == KeyRole::kProgram;
@@ -236,7 +278,8 @@ void CheckValue(Checker& checker, const IniSection& section, const IniKey& key,
       checker.Add(checker.ValueRange(key), Code::kInlineComment, about,
                   Shown(checker.Name(key)) + L" holds " + Quoted(value) +
                       L": there are no end-of-line comments in an INI file, so all of it is the "
-                      L"value; put the comment on a line of its own that starts with ';'");
+                      L"value; put the comment on a line of its own that starts with ';'",
+                  CommentFix(checker, key, value));
       break;
     }
   }
@@ -250,7 +293,7 @@ void CheckValue(Checker& checker, const IniSection& section, const IniKey& key,
       CheckKeyPath(checker, about, key, value, role->architecture, readers);
       break;
     case KeyRole::kProgram:
-      CheckSetupFile(checker, about, key, value);
+      CheckSetupFile(checker, about, key, value, readers);
       break;
     case KeyRole::kName:
       break;
@@ -262,6 +305,15 @@ void CheckValue(Checker& checker, const IniSection& section, const IniKey& key,
 void CheckKeys(Checker& checker, const IniSection& section,
                const std::vector<const CasePlan*>& readers) {
   const std::vector<std::wstring>& keys = checker.keysRead();
+  // An empty key path is the documented way to write nothing: the name and
+  // value beside it are never used, so nothing is said of them.
+  auto unused = [&](std::wstring_view name) {
+    const IniKeySpec* spec = KeyOf(name);
+    if (spec == nullptr || spec->role == KeyRole::kProgram) return false;
+    const IniKey* path =
+        checker.ini().FindKey(section, TargetKey(KeyRole::kPath, spec->architecture).name);
+    return path != nullptr && ValueRead(checker.ini(), section, *path).empty();
+  };
   for (const IniKey& key : checker.ini().Keys(section)) {
     if (!checker.IsKeyRead(checker.Name(key))) {
       UnknownKey(checker, section, key);
@@ -277,10 +329,11 @@ void CheckKeys(Checker& checker, const IniSection& section,
                       std::to_wstring(first->line) + L"): only the first counts; remove one");
       continue;
     }
-    CheckValue(checker, section, key, readers);
+    if (!unused(checker.Name(key))) CheckValue(checker, section, key, readers);
   }
   for (const std::wstring& name : keys) {
-    if (checker.ini().FindKey(section, name) == nullptr)
+    if (checker.ini().FindKey(section, name) == nullptr && !unused(name)) {
       MissingKey(checker, section, name, readers);
+    }
   }
 }

@@ -1,6 +1,8 @@
 // The file as a whole: how Windows decodes it, lines no section owns, and
 // whether each version section is in the list of names Perinax looks through.
 
+#include <string>
+
 #include "settings/ini_settings.h"
 #include "tools/explain/checks/checker.h"
 #include "tools/explain/checks/wording.h"
@@ -115,4 +117,19 @@ std::vector<const IniSection*> CheckSectionList(Checker& checker) {
                     L" instead; move it near the top of the file or remove unused sections");
   }
   return pastList;
+}
+
+void CheckFileName(Checker& checker, const std::wstring& file) {
+  // The last name of a Windows or a POSIX path, or the name alone (the page).
+  const std::size_t slash = file.find_last_of(L"\\/");
+  const std::wstring name = slash == std::wstring::npos ? file : file.substr(slash + 1);
+  if (name.empty() || name == L"-" || IniReader::SameName(name, L"Perinax.ini")) return;
+  const std::wstring hidden =
+      Lower(name).starts_with(L"perinax.ini.")
+          ? L" (Explorer hides the extra extension, so it shows as Perinax.ini)"
+          : L"";
+  checker.Add(Checker::LineStart(1), Code::kFileName, L"",
+              L"the file is named " + Quoted(Shown(name)) + hidden +
+                  L", but Perinax reads only Perinax.ini beside it: with no such file nothing is "
+                  L"written and the start fails with 1603; rename it Perinax.ini");
 }

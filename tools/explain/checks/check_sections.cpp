@@ -33,6 +33,14 @@ Leads NearLeads(const Checker& checker) {
   return leads;
 }
 
+// The keys of a section no case reads, as if `readers` read it.
+void CheckUnreadKeys(Checker& checker, const IniSection& section,
+                     const std::vector<const CasePlan*>& readers) {
+  checker.CheckingUnread(&section);
+  CheckKeys(checker, section, readers);
+  checker.CheckingUnread(nullptr);
+}
+
 // A section no case reads: a near miss of a version section, or unused.
 void Unread(Checker& checker, const IniSection& section, const Leads& nearLeads,
             const std::vector<const IniSection*>& past, std::wstring& gist) {
@@ -57,12 +65,21 @@ void Unread(Checker& checker, const IniSection& section, const Leads& nearLeads,
     if (IniReader::SameName(checker.Name(section), candidate) ||
         gist == checker.candidateGists()[i]) {
       if (checker.Full(Code::kSectionCase, section.line)) return;
+      // A name that differs in letter case alone is surely meant as the candidate.
+      std::optional<Fix> fix;
+      if (IniReader::SameName(checker.Name(section), candidate)) {
+        const Range range = checker.NameRange(section);
+        fix = Fix{L"Rename the section " + Bracketed(candidate),
+                  {{range.start, range.end, candidate}}};
+      }
       checker.Add(checker.NameRange(section), Code::kSectionCase, Bracketed(checker.Name(section)),
                   Bracketed(checker.Name(section)) + L" is never chosen: Perinax looks for " +
                       Bracketed(candidate) + L" with exactly that spelling and case, so " +
                       CaseNames(checker.CandidateCases(candidate)) + L" read " +
                       Bracketed(checker.ReadInstead(candidate)) + L" instead; rename it " +
-                      Bracketed(candidate));
+                      Bracketed(candidate),
+                  std::move(fix));
+      CheckUnreadKeys(checker, section, checker.CandidateCases(candidate));
       return;
     }
   }
@@ -81,6 +98,8 @@ void Unread(Checker& checker, const IniSection& section, const Leads& nearLeads,
   checker.Add(checker.NameRange(section), Code::kUnusedSection, Bracketed(checker.Name(section)),
               Bracketed(checker.Name(section)) + L" is never read: Perinax reads only " + known +
                   L" and " + Bracketed(fallback) + hint);
+  // Which cases it was meant for is not known: no key is missing from it.
+  CheckUnreadKeys(checker, section, {});
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The setup program: what SetupFile names, and whether it is there.
 
+#include <algorithm>
 #include <system_error>
 
 #include "tools/explain/checks/checker.h"
@@ -7,7 +8,7 @@
 #include "tools/explain/engine/planning_platform.h"
 
 void CheckSetupFile(Checker& checker, const std::wstring& about, const IniKey& key,
-                    const std::wstring& file) {
+                    const std::wstring& file, const std::vector<const CasePlan*>& readers) {
   const KeyWarnings add(checker, Code::kSetupFile, key, about, file);
   if (file.empty()) {
     add(L"is empty: nothing is started and the exit code is 1603; name the setup program");
@@ -29,9 +30,15 @@ void CheckSetupFile(Checker& checker, const std::wstring& about, const IniKey& k
         L"the ones Perinax is started with)");
     return;
   }
+  CheckSetupTraps(checker, about, key, file, readers);
   // Whether the program is there is for the folder to say; a web page that has
-  // only the file's bytes cannot.
-  if (!checker.folder()) return;
+  // only the file's bytes cannot. A web address is no file to look for.
+  // A variable is warned of already: the name with its percent signs is there
+  // on no machine.
+  if (!checker.folder() || file.find(L"://") != std::wstring::npos ||
+      std::count(file.begin(), file.end(), L'%') >= 2) {
+    return;
+  }
   const std::optional<std::filesystem::path> local = LocalPathOf(*checker.folder(), file);
   if (!local) return;  // a drive or network path of the target machine
   std::error_code error;

@@ -5,9 +5,11 @@
 #include "common/os_version_code.h"
 #include "tools/explain/checks/wording.h"
 
-CheckerFindings RunChecks(const IniReader& ini, const std::optional<std::filesystem::path>& folder,
+CheckerFindings RunChecks(const IniReader& ini, const std::wstring& file,
+                          const std::optional<std::filesystem::path>& folder,
                           const std::vector<CasePlan>& plans) {
   Checker checker(ini, folder, plans);
+  CheckFileName(checker, file);
   CheckEncoding(checker);
   CheckLinesBeforeSection(checker);
   const std::vector<const IniSection*> pastList = CheckSectionList(checker);
@@ -70,12 +72,14 @@ CheckerFindings Checker::Finish() {
   return {std::move(findings_), found_};
 }
 
-void Checker::Add(Range where, Code code, std::wstring about, std::wstring message) {
+void Checker::Add(Range where, Code code, std::wstring about, std::wstring message,
+                  std::optional<Fix> fix) {
   if (Full(code, where.start.line)) return;
   ++found_;
   ++tallies_[static_cast<std::size_t>(code)].kept;
   if (where.start.line == 0) where = LineStart(1);
-  findings_.push_back(Finding{where, code, std::move(about), std::move(message)});
+  if (unread_ != nullptr) message += L" (" + Bracketed(Name(*unread_)) + L" is not read today)";
+  findings_.push_back(Finding{where, code, std::move(about), std::move(message), std::move(fix)});
 }
 
 Range Checker::Span(std::uint32_t line, const wchar_t* text, std::wstring_view part) {
@@ -163,6 +167,6 @@ KeyWarnings::KeyWarnings(Checker& checker, Code code, const IniKey& key, const s
       about_(about),
       prefix_(Shown(checker.Name(key)) + L"=" + Shown(value) + L" ") {}
 
-void KeyWarnings::operator()(const std::wstring& text) const {
-  checker_.Add(checker_.ValueRange(key_), code_, about_, prefix_ + text);
+void KeyWarnings::operator()(const std::wstring& text, std::optional<Fix> fix) const {
+  checker_.Add(checker_.ValueRange(key_), code_, about_, prefix_ + text, std::move(fix));
 }

@@ -40,7 +40,11 @@ class Checker {
 
   // Keeps the first kWarningsPerCode findings of a code, in the order they are
   // found (the order of the file), and counts the rest.
-  void Add(Range where, Code code, std::wstring about, std::wstring message);
+  void Add(Range where, Code code, std::wstring about, std::wstring message,
+           std::optional<Fix> fix = std::nullopt);
+  // While a section no case reads has its keys checked as if it were read,
+  // each message says so, so that renaming the section reveals nothing new.
+  void CheckingUnread(const IniSection* section) { unread_ = section; }
   // True, and the warning counted as left out, when the code has no room left:
   // checks that run once a line ask first, so that a file of a million bad
   // lines does not build a million messages.
@@ -120,6 +124,7 @@ class Checker {
   std::array<Tally, kCatalogue.size()> tallies_{};
   std::vector<Finding> findings_;
   std::size_t found_ = 0;
+  const IniSection* unread_ = nullptr;
 };
 
 // Findings of one code about one key's value, each message after the line as its
@@ -128,7 +133,7 @@ class KeyWarnings {
  public:
   KeyWarnings(Checker& checker, Code code, const IniKey& key, const std::wstring& about,
               std::wstring_view value);
-  void operator()(const std::wstring& text) const;
+  void operator()(const std::wstring& text, std::optional<Fix> fix = std::nullopt) const;
 
  private:
   Checker& checker_;
@@ -148,4 +153,10 @@ void CheckSections(Checker& checker, const std::vector<const IniSection*>& pastL
 void CheckKeys(Checker& checker, const IniSection& section,
                const std::vector<const CasePlan*>& readers);
 void CheckSetupFile(Checker& checker, const std::wstring& about, const IniKey& key,
-                    const std::wstring& file);
+                    const std::wstring& file, const std::vector<const CasePlan*>& readers);
+// What the program does once started (check_setup_traps.cpp); `readers` empty
+// for a section checked as if it were read.
+void CheckSetupTraps(Checker& checker, const std::wstring& about, const IniKey& key,
+                     const std::wstring& file, const std::vector<const CasePlan*>& readers);
+// The name the file is checked under, which Perinax reads only as Perinax.ini.
+void CheckFileName(Checker& checker, const std::wstring& file);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "tools/explain/engine/explanation.h"
@@ -17,5 +18,7 @@ struct CheckerFindings {
   std::size_t count = 0;          // those folded into a "more" finding included
 };
 
-CheckerFindings RunChecks(const IniReader& ini, const std::optional<std::filesystem::path>& folder,
+// `file` is the name the file is checked under (a path, or a name alone).
+CheckerFindings RunChecks(const IniReader& ini, const std::wstring& file,
+                          const std::optional<std::filesystem::path>& folder,
                           const std::vector<CasePlan>& plans);

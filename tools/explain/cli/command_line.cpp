@@ -12,6 +12,7 @@
 #include "perinax_version.h"
 #include "tools/common/utf.h"
 #include "tools/common/version_banner.h"
+#include "tools/explain/cli/fix_mode.h"
 #include "tools/explain/engine/explainer.h"
 #include "tools/explain/formats/forms.h"
 #include "tools/explain/formats/output_forms.h"
@@ -24,6 +25,7 @@ struct Options {
   const ExplainCase* only = nullptr;
   std::wstring args;
   std::size_t fileIndex = 0;
+  FixMode fix = FixMode::kNone;
 };
 
 std::wstring ShownPath(const std::filesystem::path& path) {
@@ -86,6 +88,8 @@ bool Run::Parse() {
     }
     if (word == L"--json") {
       options_.form = FindOutputForm("json");
+    } else if (FixModeOf(word) != FixMode::kNone) {
+      options_.fix = FixModeOf(word);
     } else if (word == L"--no-folder") {
       options_.folder = false;
     } else if (word == L"--case" || word == L"--args" || word == L"--format") {
@@ -164,6 +168,10 @@ void Run::Explain(const std::vector<std::filesystem::path>& paths) {
     return;
   }
 
+  if (options_.fix != FixMode::kNone) {
+    output_ = RunFixMode(options_.fix, path, shown, *bytes, *explanation);
+    return;
+  }
   FormOutput written = options_.form->write(*explanation, shown);
   output_.exitCode = ExitCodeOf(*explanation);
   output_.out = std::move(written.out);
@@ -178,7 +186,7 @@ std::string Usage() {
     help += (help.empty() ? "" : "; ") + std::string(form.usage);
   return "usage: perinax-explain [--format " + OutputFormNames("|", "|") +
          "] [--json] [--case NAME] [--args TEXT]\n"
-         "                       [--no-folder] FILE\n"
+         "                       [--no-folder] [--fix | --diff] FILE\n"
          "       perinax-explain --list-codes | --version | --help\n"
          "  --format    " +
          help +
@@ -187,6 +195,7 @@ std::string Usage() {
          "  --case      one case's trace (text), or only that case (json)\n"
          "  --args      the argument text Perinax is started with (empty by default)\n"
          "  --no-folder the folder beside FILE cannot be seen: nothing is looked up there\n"
+         "  --fix       make the safe fixes in FILE; --diff shows them and changes nothing\n"
          "  NAME: vista, win7, win8, win81 or win10, each with -x86 or -x64, or probe-failed\n"
          "exit code: 0 no warnings, 1 warnings, 2 FILE cannot be checked or the command line is "
          "wrong\n";

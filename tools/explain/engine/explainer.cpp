@@ -133,7 +133,7 @@ std::wstring NothingWrittenReason(const CasePlan& plan) {
   const std::wstring section = L" in [" + Printable(plan.section, 60) + L"]";
   const wchar_t* path = plan.settings.*pathKey.field;
   if (IsMissingSetting(path)) return L"no " + std::wstring(pathKey.name) + section;
-  if (path[0] == L'\0') return L"no key path left in " + std::wstring(pathKey.name) + section;
+  if (path[0] == L'\0') return L"an empty " + std::wstring(pathKey.name) + section;
   if (IsMissingSetting(plan.settings.*nameKey.field)) {
     return L"no " + std::wstring(nameKey.name) + section;
   }
@@ -151,7 +151,7 @@ std::optional<Explanation> Explain(const ExplainRequest& request) {
   for (const ExplainCase& spec : ExplainCases()) {
     explanation.cases.push_back(PlanCase(spec, inputs));
   }
-  CheckerFindings found = RunChecks(ini, request.folder, explanation.cases);
+  CheckerFindings found = RunChecks(ini, request.file, request.folder, explanation.cases);
   explanation.findings = std::move(found.findings);
   explanation.findingCount = found.count;
   return explanation;

@@ -23,14 +23,22 @@ std::uint32_t CopyTerminated(const std::wstring& text, wchar_t* buffer, std::siz
   return static_cast<std::uint32_t>(count);
 }
 
+// A network path names a place seen from the target machine: it is never
+// joined to the INI file's folder, nor looked up, on any build (checking an
+// untrusted file must not contact the server it names).
+bool IsNetworkPath(const std::wstring& path) {
+  return path.size() >= 2 && (path[0] == L'\\' || path[0] == L'/') &&
+         (path[1] == L'\\' || path[1] == L'/');
+}
+
 #ifdef _WIN32
-bool IsTargetOnlyPath(const std::wstring&) {
-  return false;
+bool IsTargetOnlyPath(const std::wstring& path) {
+  return IsNetworkPath(path);
 }
 #else
-// A drive letter or a network path names a place on the target machine only.
+// A drive letter, too, names a place on the target machine only.
 bool IsTargetOnlyPath(const std::wstring& path) {
-  return (path.size() >= 2 && path[1] == L':') || path.starts_with(L"\\\\");
+  return (path.size() >= 2 && path[1] == L':') || IsNetworkPath(path);
 }
 #endif
 

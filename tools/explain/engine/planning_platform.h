@@ -133,7 +133,7 @@ using PlanningTrace = LineTrace;
 
 // Where a SetupFile text leads on this machine, relative to the INI file's
 // folder, with Windows separators turned into this system's. Null for a path
-// that only the target machine can resolve (a drive or network path here,
-// where this is not Windows).
+// that only the target machine can resolve: a network path (\\server\... or
+// //server/...) on every build, a drive path where this is not Windows.
 std::optional<std::filesystem::path> LocalPathOf(const std::filesystem::path& iniFolder,
                                                  const std::wstring& setupFile);

@@ -10,6 +10,7 @@
 #include "tools/common/utf.h"
 #include "tools/explain/formats/forms.h"
 #include "tools/explain/formats/json_cases.h"
+#include "tools/explain/formats/sarif_fixes.h"
 
 namespace {
 
@@ -124,17 +125,18 @@ std::string FormatSarif(const Explanation& explanation, const std::wstring& show
     const CodeInfo& info = InfoOf(finding.code);
     const std::string about = std::string(info.name) + "\n" + Utf8FromUtf16(finding.about);
     const int ordinal = seen[about]++;
-    results.push_back(
-        {{"ruleId", info.name},
-         {"ruleIndex", static_cast<int>(finding.code)},
-         {"level", "warning"},
-         {"message", {{"text", Utf8FromUtf16(finding.message)}}},
-         {"locations",
-          {{{"physicalLocation",
-             {{"artifactLocation", {{"uri", uri}}},
-              {"region", {{"startLine", finding.line()}}}}}}}},
-         {"partialFingerprints",
-          {{"perinaxFinding/v1", Fingerprint(about + "\n" + std::to_string(ordinal))}}}});
+    json result = {
+        {"ruleId", info.name},
+        {"ruleIndex", static_cast<int>(finding.code)},
+        {"level", "warning"},
+        {"message", {{"text", Utf8FromUtf16(finding.message)}}},
+        {"locations",
+         {{{"physicalLocation",
+            {{"artifactLocation", {{"uri", uri}}}, {"region", {{"startLine", finding.line()}}}}}}}},
+        {"partialFingerprints",
+         {{"perinaxFinding/v1", Fingerprint(about + "\n" + std::to_string(ordinal))}}}};
+    if (finding.fix) result["fixes"] = SarifFixes(*finding.fix, uri);
+    results.push_back(std::move(result));
   }
   json cases = json::array();
   for (const CasePlan& plan : explanation.cases) cases.push_back(CaseJson(plan));

@@ -1,0 +1,46 @@
+#include "tools/explain/cli/fix_mode.h"
+
+#include <fstream>
+
+#include "tools/common/utf.h"
+#include "tools/explain/engine/fixes.h"
+
+FixMode FixModeOf(std::wstring_view word) {
+  if (word == L"--fix") return FixMode::kFix;
+  if (word == L"--diff") return FixMode::kDiff;
+  return FixMode::kNone;
+}
+
+ExplainOutput RunFixMode(FixMode mode, const std::filesystem::path& path, const std::wstring& shown,
+                         std::string_view bytes, const Explanation& explanation) {
+  const FixedFile fixed = ApplyFixes(bytes, explanation.findings);
+  ExplainOutput output;
+  // Findings folded into a "more" finding have no fix of their own.
+  output.exitCode = fixed.applied == explanation.findingCount ? kExplainClean : kExplainWarnings;
+  const std::string name = Utf8FromUtf16(shown);
+  if (mode == FixMode::kDiff) {
+    output.out = UnifiedDiff(bytes, fixed.bytes, name);
+    return output;
+  }
+  if (fixed.applied > 0) {
+    // Written beside FILE first, so that a failed write leaves FILE as it was.
+    std::filesystem::path written = path;
+    written += ".perinax-fix";
+    std::error_code error;
+    {
+      std::ofstream file(written, std::ios::binary | std::ios::trunc);
+      file.write(fixed.bytes.data(), static_cast<std::streamsize>(fixed.bytes.size()));
+      if (!file) error = std::make_error_code(std::errc::io_error);
+    }
+    if (!error) std::filesystem::rename(written, path, error);
+    if (error) {
+      std::filesystem::remove(written, error);
+      output.exitCode = kExplainFailed;
+      output.err = "perinax-explain: cannot write " + name + "\n";
+      return output;
+    }
+  }
+  output.err = "perinax-explain: " + std::to_string(fixed.applied) + " of " +
+               std::to_string(explanation.findingCount) + " findings fixed in " + name + "\n";
+  return output;
+}
