@@ -82,8 +82,11 @@ json DocumentSymbols(const LspDocument& document) {
     };
     const json header = {{"start", {{"line", line}, {"character", 0}}},
                          {"end", {{"line", line}, {"character", width(line)}}}};
+    // Built by appending: GCC 12 at -O3 takes "[" + name + "]" for an overlapping copy.
+    std::string name = "[";
+    name.append(Utf8FromUtf16(ini.Name(sections[i]))).push_back(']');
     symbols.push_back(
-        {{"name", "[" + Utf8FromUtf16(ini.Name(sections[i])) + "]"},
+        {{"name", name},
          {"kind", 3},  // Namespace
          {"range",
           {{"start", header["start"]}, {"end", {{"line", last}, {"character", width(last)}}}}},
