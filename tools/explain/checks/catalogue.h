@@ -23,6 +23,7 @@ enum class Code {
   kSetupFile,
   kEncoding,
   kSectionList,
+  kUnknownCode,
 };
 
 // How much a finding matters, as every form shows it and --severity filters it.
@@ -56,7 +57,7 @@ struct CodeInfo {
   const char* fix;       // how to mend the file
 };
 
-inline constexpr std::array<CodeInfo, 15> kCatalogue = {{
+inline constexpr std::array<CodeInfo, 16> kCatalogue = {{
     {Code::kSectionCase, "section-case", "SectionCase", Level::kError,
      "A version section is spelled in a way Perinax never chooses",
      "A section whose name differs from win7, win8 or win8.1 only by letter case, or is a near "
@@ -139,6 +140,11 @@ inline constexpr std::array<CodeInfo, 15> kCatalogue = {{
      "A version section past the first 4,096 characters of section names, which is all Perinax "
      "looks through: it is never chosen.",
      "Move the section near the top of the file, or remove sections that nothing reads."},
+    {Code::kUnknownCode, "unknown-code", "UnknownCode", Level::kWarning,
+     "A perinax-explain comment names a code that does not exist",
+     "A comment '; perinax-explain: disable=CODE' whose CODE is none of perinax-explain's codes, "
+     "often a misspelt one. It disables nothing, so the finding it was meant for still shows.",
+     "Correct the code's name (perinax-explain --list-codes lists them), or remove it."},
 }};
 
 constexpr const CodeInfo& InfoOf(Code code) {

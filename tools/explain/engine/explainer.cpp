@@ -19,6 +19,7 @@
 #include "tools/common/utf.h"
 #include "tools/explain/checks/checks.h"
 #include "tools/explain/engine/planning_platform.h"
+#include "tools/explain/engine/suppressions.h"
 
 namespace {
 
@@ -153,6 +154,8 @@ std::optional<Explanation> Explain(const ExplainRequest& request) {
   }
   CheckerFindings found = RunChecks(ini, request.folder, explanation.cases);
   explanation.findings = std::move(found.findings);
+  explanation.leftOut = std::move(found.leftOut);
   explanation.findingCount = found.count;
+  if (request.inlineSuppressions) ApplyInlineSuppressions(request.bytes, explanation);
   return explanation;
 }

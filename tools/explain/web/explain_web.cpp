@@ -12,9 +12,9 @@
 #include <string>
 #include <string_view>
 
+#include "tools/common/utf.h"
 #include "tools/explain/cli/command_line.h"
 #include "tools/explain/engine/explainer.h"
-#include "tools/common/utf.h"
 #include "tools/explain/formats/forms.h"
 
 namespace {
