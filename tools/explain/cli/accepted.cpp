@@ -56,8 +56,9 @@ RcFile ReadRcFile(const std::filesystem::path& path) {
 }
 
 std::shared_ptr<const RcFile> RcFinder::For(const std::filesystem::path& folder, bool& fresh) {
+  // Compared as text: comparing paths element by element costs more than the lookup.
   for (const auto& [known, rc] : known_) {
-    if (known == folder) return rc;
+    if (known.native() == folder.native()) return rc;
   }
   std::shared_ptr<const RcFile> rc;
   std::error_code error;

@@ -59,9 +59,18 @@ CasePlan RunCase(const ExplainCase* row, const std::wstring& versionText,
   plan.versionSection = VersionSectionOf(plan.osCode);
   plan.started = shell.file();
   if (plan.started && folder) {
-    if (const auto local = LocalPathOf(*folder, *plan.started)) {
+    const std::pair<std::wstring, bool>* known = nullptr;
+    if (inputs.found != nullptr) {
+      for (const auto& entry : *inputs.found) {
+        if (entry.first == *plan.started) known = &entry;
+      }
+    }
+    if (known != nullptr) {
+      plan.startedFound = known->second;
+    } else if (const auto local = LocalPathOf(*folder, *plan.started)) {
       std::error_code error;
       plan.startedFound = std::filesystem::exists(*local, error);
+      if (inputs.found != nullptr) inputs.found->emplace_back(*plan.started, *plan.startedFound);
     }
   }
   return plan;
@@ -148,7 +157,8 @@ std::optional<Explanation> Explain(const ExplainRequest& request) {
   explanation.file = request.file;
   explanation.only = request.only;
   explanation.folderChecked = request.folder.has_value();
-  const CaseInputs inputs{ini, request.folder, request.file, request.args};
+  std::vector<std::pair<std::wstring, bool>> beside;
+  const CaseInputs inputs{ini, request.folder, request.file, request.args, &beside};
   for (const ExplainCase& spec : ExplainCases()) {
     explanation.cases.push_back(PlanCase(spec, inputs));
   }

@@ -187,7 +187,8 @@ class SarifWriter : public FormWriter {
     const Explanation& explanation = file.explanation;
     const std::string uri = UriReference(file.path);
     const std::size_t index = artifacts_.size();
-    artifacts_.push_back({{"location", {{"uri", uri}}}, {"roles", {"analysisTarget"}}});
+    // Held as text: a run over ten thousand files keeps ten thousand of them.
+    artifacts_.push_back(Compact({{"location", {{"uri", uri}}}, {"roles", {"analysisTarget"}}}));
     std::string text = Start();
     const std::vector<std::string> prints = Fingerprints(explanation, file.path);
     for (std::size_t i = 0; i < explanation.findings.size(); ++i) {
@@ -225,7 +226,7 @@ class SarifWriter : public FormWriter {
     std::string text = Start() + (results_ == 0 ? "],\n" : "\n      ],\n");
     text += "      \"artifacts\": [";
     for (std::size_t i = 0; i < artifacts_.size(); ++i) {
-      text += (i == 0 ? "\n        " : ",\n        ") + Compact(artifacts_[i]);
+      text += (i == 0 ? "\n        " : ",\n        ") + artifacts_[i];
     }
     text += artifacts_.empty() ? "],\n" : "\n      ],\n";
     text += "      \"invocations\": [" + Compact(invocation) + "]";
@@ -246,7 +247,7 @@ class SarifWriter : public FormWriter {
   bool several_;
   bool started_ = false;
   std::size_t results_ = 0;
-  std::vector<json> artifacts_;
+  std::vector<std::string> artifacts_;
   json notifications_ = json::array();
   json properties_;
 };
