@@ -18,27 +18,8 @@ faults=tests/faults/faults.txt
 report=build/faults.md
 log=build/faults.log
 
-# ID<TAB>FILE<TAB>OLD<TAB>NEW<TAB>WHAT, one line a fault.
-parse() {
-  awk '
-    /^\[/ { if (id != "") print id "\t" file "\t" old "\t" new "\t" what
-            id = substr($1, 2, length($1) - 2); what = substr($0, length($1) + 2); next }
-    /^file / { file = substr($0, 6); next }
-    /^old  / { old = substr($0, 6); next }
-    /^new  / { new = substr($0, 6); next }
-    END { if (id != "") print id "\t" file "\t" old "\t" new "\t" what }
-  ' "$faults"
-}
-
-# Replaces the one occurrence of OLD in FILE by NEW; fails unless there is one.
-apply() {
-  OLD=$2 NEW=$3 perl -0777 -i -pe '
-    BEGIN { ($o, $n) = map { s/\\n/\n/gr } @ENV{qw(OLD NEW)} }
-    $count = () = /\Q$o\E/g;
-    die "found $count times\n" if $count != 1;
-    s/\Q$o\E/$n/;
-  ' "$1"
-}
+# shellcheck source=faults-lib.sh
+. scripts/faults-lib.sh
 
 stages=${FAULT_STAGES:-host windows}
 run_tests() {
@@ -83,5 +64,5 @@ while IFS=$'\t' read -r id file old new what; do
   restore
   printf '%-10s %s\n' "$id" "$result"
   printf '| %s | %s | %s |\n' "$id" "$what" "$result" >>"$report"
-done < <(parse)
+done < <(parse "$faults")
 echo "caught $caught, missed $missed (table in $report, output in $log)"

@@ -14,7 +14,8 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev clang-tidy cppcheck
           libicu72  # the SARIF multitool, a .NET program, loads ICU at run time
           man-db groff-base pandoc  # perinax-explain.1, made from the docs and read by man
           pre-commit  # the hook's test, on a scratch repository
-          neovim)  # a real LSP client for the language server's test
+          neovim  # a real LSP client for the language server's test
+          unzip)  # the VS Code extension takes the pages per code from the zip (npm comes below)
 
 # Tools from npm that the tests run and the release never ships, each at a fixed
 # version, in a folder of their own (the folder's node_modules/.bin holds them).

@@ -6,13 +6,15 @@
 #
 # DIST_DIR/Perinax-VERSION-win32.zip holds one folder, Perinax-VERSION/, with
 # the licence, the programs (Perinax.exe, the trace viewer and its console
-# twin, perinax-explain.exe), perinax-explain.html when a WebAssembly build is
+# twin, perinax-explain.exe, perinax-selftest.exe), perinax-explain.html when a WebAssembly build is
 # named, an example Perinax.ini, the user
 # documentation as HTML (README.md and every page of docs/ but development.md,
 # made with python3-markdown, links between pages kept) and SHA256SUMS over
 # every other file. Text files get CRLF line ends, which every Notepad shows.
 # DIST_DIR/perinax-explain-VERSION-linux-x86_64.tar.gz holds
-# perinax-explain-VERSION/perinax-explain and LICENSE.
+# perinax-explain-VERSION/ with perinax-explain, LICENSE, README.md,
+# perinax-explain.html when a WebAssembly build is named, and the manual page
+# perinax-explain.1, made from docs/man/perinax-explain.1.md by pandoc.
 #
 # Both are the same bytes from build to build: the files in a fixed order, with
 # fixed permissions and owner, one time stamp (SOURCE_DATE_EPOCH, else the time
@@ -66,6 +68,7 @@ ship "$build/Perinax.exe" Perinax.exe program
 ship "$build/tools/perinax-trace.exe" perinax-trace.exe program
 ship "$build/tools/perinax-trace.com" perinax-trace.com program
 ship "$build/tools/perinax-explain.exe" perinax-explain.exe program
+ship "$build/tools/perinax-selftest.exe" perinax-selftest.exe program
 [ -z "$wasm" ] || ship "$wasm/perinax-explain.html" perinax-explain.html text
 ship "$source_dir/examples/release/Perinax.ini" Perinax.ini text
 # The pictures the pages show.
@@ -73,14 +76,15 @@ while IFS= read -r image; do ship "$source_dir/$image" "$image"; done < <(
   cd "$source_dir" && find docs -name '*.png' | LC_ALL=C sort)
 
 # The user documentation: README.md and docs/ as HTML, which a browser opens on
-# any Windows. development.md is for those who change Perinax and stays out; a
+# any Windows. development.md is for those who change Perinax and the manual
+# page's source is for the Linux archive: both stay out; a
 # link to a file that is not in the zip becomes plain text.
 if ! /usr/bin/python3 -c 'import markdown' 2>/dev/null; then
   fail "python3-markdown not found: run scripts/install-deps.sh"
 fi
 pages=(README.md)
 while IFS= read -r page; do pages+=("$page"); done < <(
-  cd "$source_dir" && find docs -name '*.md' ! -path docs/development.md | LC_ALL=C sort)
+  cd "$source_dir" && find docs -name '*.md' ! -path docs/development.md ! -path 'docs/man/*' | LC_ALL=C sort)
 /usr/bin/python3 - "$source_dir" "$stage/$top" "${pages[@]}" <<'PY'
 import html, os, posixpath, re, sys
 import markdown
@@ -176,6 +180,11 @@ mkdir -p "$stage/$linux_top"
 chmod 0755 "$stage/$linux_top"
 install -m 0755 "$host_release/tools/perinax-explain" "$stage/$linux_top/perinax-explain"
 install -m 0644 "$source_dir/LICENSE" "$stage/$linux_top/LICENSE"
+install -m 0644 "$source_dir/README.md" "$stage/$linux_top/README.md"
+[ -z "$wasm" ] || install -m 0644 "$wasm/perinax-explain.html" "$stage/$linux_top/perinax-explain.html"
+command -v pandoc >/dev/null || fail "pandoc not found: run scripts/install-deps.sh"
+pandoc --standalone --to man "$source_dir/docs/man/perinax-explain.1.md" -o "$stage/$linux_top/perinax-explain.1"
+chmod 0644 "$stage/$linux_top/perinax-explain.1"
 tar -C "$stage" --sort=name --mtime="@$epoch" --owner=0 --group=0 --numeric-owner \
   --format=gnu -cf - "$linux_top" | gzip -n -9 >"$dist/$linux_name"
 rm -rf "$stage"

@@ -3,7 +3,8 @@
 # a --log under C:\Program Files lands in the user's VirtualStore), the Windows
 # versions from Vista to 11 and the project's version. Each manifest is checked
 # in the built image by a test of its own.
-#   perinax_tool_manifest(TARGET NAME DESCRIPTION)
+# A program that cannot do its work without the administrator's rights names its level.
+#   perinax_tool_manifest(TARGET NAME DESCRIPTION [LEVEL])
 enable_language(RC)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
              ${CMAKE_SOURCE_DIR}/app/perinax.manifest.in)
@@ -20,6 +21,11 @@ function(perinax_tool_manifest target name description)
   endforeach()
   string(REPLACE "${identity}" "name=\"${name}\"" manifest "${manifest}")
   string(REPLACE "${label}" "<description>${description}</description>" manifest "${manifest}")
+  set(level asInvoker)
+  if(ARGC GREATER 3)
+    set(level ${ARGV3})
+    string(REPLACE "level=\"asInvoker\"" "level=\"${level}\"" manifest "${manifest}")
+  endif()
 
   set(dir ${CMAKE_BINARY_DIR}/manifests/${target})
   file(CONFIGURE OUTPUT ${dir}/${target}.manifest CONTENT "${manifest}" @ONLY)
@@ -31,6 +37,6 @@ function(perinax_tool_manifest target name description)
 
   add_test(NAME ${target}_manifest_check
            COMMAND ${CMAKE_SOURCE_DIR}/tests/binary/check-manifest.sh $<TARGET_FILE:${target}>
-                   ${CMAKE_RC_COMPILER} ${PROJECT_VERSION} ${name})
+                   ${CMAKE_RC_COMPILER} ${PROJECT_VERSION} ${name} ${level})
   set_tests_properties(${target}_manifest_check PROPERTIES TIMEOUT 60)
 endfunction()

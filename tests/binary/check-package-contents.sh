@@ -51,7 +51,7 @@ files = {i.filename: zipfile.ZipFile(path).read(i) for i in zipfile.ZipFile(path
 errors = [f"{n}: outside {top}" for n in files if not n.startswith(top)]
 files = {n[len(top):]: data for n, data in files.items()}
 required = ["LICENSE", "Perinax.exe", "perinax-trace.exe", "perinax-trace.com",
-            "perinax-explain.exe", "perinax-explain.html", "Perinax.ini", "README.html", "docs/perinax-ini.html",
+            "perinax-explain.exe", "perinax-selftest.exe", "perinax-explain.html", "Perinax.ini", "README.html", "docs/perinax-ini.html",
             "docs/deploying.html", "docs/trace.html", "docs/explain.html", "docs/browser.html",
             "docs/images/perinax-explain-page.png", "docs/verification.html",
             "docs/warnings/section-case.html", "SHA256SUMS"]
@@ -104,9 +104,18 @@ PY
 mkdir -p "$work/linux"
 tar -C "$work/linux" -xzf "$tarball"
 explain=$work/linux/perinax-explain-$version/perinax-explain
-listing=$(tar -tzf "$tarball" | sort | tr '\n' ' ')
-expected="perinax-explain-$version/ perinax-explain-$version/LICENSE perinax-explain-$version/perinax-explain "
-check "the Linux archive holds the program and the licence" test "$listing" = "$expected"
+listing=$(tar -tzf "$tarball" | LC_ALL=C sort | tr '\n' ' ')
+expected=""
+for name in "" LICENSE README.md perinax-explain perinax-explain.1 perinax-explain.html; do
+  expected+="perinax-explain-$version/$name "
+done
+check "the Linux archive holds the program, its manual page, its page, the README and the licence" \
+  test "$listing" = "$expected"
+# man itself, as a user reads the page: it renders, with no complaint from groff.
+check "man renders perinax-explain.1" sh -c "
+  out=\$(MANWIDTH=80 man --warnings -l '$work/linux/perinax-explain-$version/perinax-explain.1' 2>&1 >/dev/null) &&
+  [ -z \"\$out\" ] || { echo \"\$out\"; exit 1; }
+  MANWIDTH=80 man -l '$work/linux/perinax-explain-$version/perinax-explain.1' | grep -q '^SYNOPSIS'"
 check "the Linux program needs no sanitizer library" \
   sh -c "! strings '$explain' | grep -q -e __asan_init -e __ubsan_handle"
 check "the Linux program needs no glibc newer than 2.31" sh -c "

@@ -19,7 +19,7 @@ build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
   cmake -S "$source_dir" -B "$work/second build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE="$build_type" >/dev/null
   cmake --build "$work/second build" --target Perinax perinax-trace perinax-trace-console \
-    perinax-explain >/dev/null
+    perinax-explain perinax-selftest >/dev/null
 )
 
 unset PERINAX_SIGN_PKCS12

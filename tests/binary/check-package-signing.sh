@@ -51,7 +51,8 @@ cd "Perinax-$version"
 # shellcheck source=run-check.sh
 . "$here/run-check.sh"
 fails() { ! "$@"; }
-for program in Perinax.exe perinax-trace.exe perinax-trace.com perinax-explain.exe; do
+for program in Perinax.exe perinax-trace.exe perinax-trace.com perinax-explain.exe \
+  perinax-selftest.exe; do
   check "$program: signature accepted against the throwaway root" \
     osslsigncode verify -CAfile "$work/pki/root.pem" -in "$program"
   check "$program: signature refused against another root" \

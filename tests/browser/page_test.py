@@ -11,6 +11,7 @@ and chromium-driver (scripts/install-deps.sh)."""
 
 import base64
 import json
+import re
 import pathlib
 import subprocess
 import sys
@@ -21,8 +22,14 @@ from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 
+import page_checks
+
 HERE = pathlib.Path(__file__).resolve().parent
 SOURCE = HERE.parent.parent
+# Each code's level, from the one list of codes, for a JSON form without levels.
+LEVELS = dict(re.findall(r'\{Code::k\w+, "([a-z-]+)", "\w+", Level::k(\w+),',
+                         (SOURCE / "tools/explain/checks/catalogue.h").read_text()))
+LEVELS = {code: level.lower() for code, level in LEVELS.items()}
 
 
 def start_browser(profile):
@@ -36,7 +43,7 @@ def start_browser(profile):
                  "--proxy-server=http://127.0.0.1:9", "--proxy-bypass-list=<-loopback>",
                  "--window-size=1280,1000"):
         options.add_argument(flag)
-    options.set_capability("goog:loggingPrefs", {"performance": "ALL"})
+    options.set_capability("goog:loggingPrefs", {"performance": "ALL", "browser": "ALL"})
     driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
     driver.execute_cdp_cmd("Network.enable", {})
     driver.execute_cdp_cmd("Network.emulateNetworkConditions", {
@@ -106,43 +113,74 @@ def command_line(explain, path, *words):
     return run.stdout.decode()
 
 
-def expected_cells(plan):
+def text_rows(explain, path):
+    """The text form's table, each case's five columns."""
+    rows = {}
+    for line in command_line(explain, path).splitlines()[3:]:
+        if not line:
+            break
+        columns = re.split(r"  +", line, maxsplit=4)
+        rows[columns[0]] = columns
+    return rows
+
+
+def expected_cells(plan, row):
+    """What the page shows of a case: the JSON's fields, in the text form's
+    words where the JSON has none (why nothing starts, "(Default)")."""
     cells = {"section": f"[{plan['section']}]",
-             "program": "nothing started" if plan["setup_file"] is None else plan["setup_file"]}
+             "program": row[3] if plan["setup_file"] is None else plan["setup_file"]}
     write = plan["registry"]
     if write is None:
         cells["nothing"] = "nothing written: " + plan["nothing_written"]
     else:
-        cells.update(view=f"{write['view']}-bit", key=write["key"], name=write["name"],
+        name = write["name"]
+        if name == "":
+            assert "  (Default) = " in row[4], row
+            name = "(Default)"
+        cells.update(view=f"{write['view']}-bit", key=write["key"], name=name,
                      value=str(write["value"]))
+        regedit = re.search(r"  \(regedit: (.*)\)$", row[4])
+        if regedit:
+            cells["regedit"] = regedit.group(1)
     return cells
 
 
 def shown(driver):
-    """The page's matrix and warnings, as plain data."""
+    """The page's matrix and warnings, as plain data; a cell's text as it is
+    laid out (innerText), so that blanks the page collapsed would show."""
     return driver.execute_script("""
         const cases = {};
         for (const row of document.querySelectorAll('#matrix tbody tr')) {
           const cells = {};
-          for (const td of row.querySelectorAll('td[data-field]'))
-            cells[td.dataset.field] = td.firstChild.textContent;
+          for (const td of row.querySelectorAll('td[data-field]')) {
+            cells[td.dataset.field] = td.querySelector('.value').innerText;
+            const regedit = td.querySelector('.regedit');
+            if (regedit) cells.regedit = regedit.innerText.replace(/^\(regedit: (.*)\)$/, '$1');
+          }
           cases[row.dataset.case] = cells;
         }
         const warnings = [...document.querySelectorAll('#warnings li')].map((li) =>
-          [Number(li.dataset.line), li.dataset.code, li.querySelector('.message').textContent]);
-        return {cases: cases, warnings: warnings,
+          [Number(li.dataset.line), li.dataset.code, li.querySelector('.message').innerText,
+           li.dataset.level]);
+        return {cases: cases, warnings: warnings, status: document.getElementById('status').textContent,
                 folderNote: !document.getElementById('folder-note').hidden};
     """)
 
 
 def check_same(driver, explain, path, label):
     report = json.loads(command_line(explain, path, "--json"))
+    rows = text_rows(explain, path)
     page = shown(driver)
-    want = {plan["case"]: expected_cells(plan) for plan in report["cases"]}
+    want = {plan["case"]: expected_cells(plan, rows[plan["case"]]) for plan in report["cases"]}
     assert len(want) == 11, label
     assert page["cases"] == want, f"{label}: cases differ\n page: {page['cases']}\n json: {want}"
-    warnings = [[w["line"], w["code"], w["message"]] for w in report["warnings"]]
+    warnings = [[w["line"], w["code"], w["message"], w.get("level", LEVELS[w["code"]])]
+                for w in report["warnings"]]
     assert page["warnings"] == warnings, f"{label}: warnings differ\n page: {page['warnings']}\n json: {warnings}"
+    # The total, as the text form's last line counts it.
+    total = command_line(explain, path).splitlines()[-1]
+    counted = page["status"].split(".")[0].replace(",", "").lower()
+    assert counted == total, (page["status"], total)
     assert page["folderNote"] and report["folderChecked"] is False, label
     print(f"ok: {label}: {len(want)} cases, {len(warnings)} warnings as the command line says")
     return report
@@ -150,6 +188,8 @@ def check_same(driver, explain, path, label):
 
 def check_trace(driver, explain, path, case):
     driver.find_element(By.CSS_SELECTOR, f'#matrix tr[data-case="{case}"] button').click()
+    wait_for(driver, lambda: driver.execute_script(
+        "return document.getElementById('trace').dataset.case") == case, "the trace")
     page = driver.find_element(By.ID, "trace-text").get_attribute("textContent").splitlines()
     want = command_line(explain, path, "--case", case).splitlines()
     # The second line is the INI file's path, which is the page's own.
@@ -177,6 +217,7 @@ def main():
         driver = start_browser(pathlib.Path(scratch) / "profile")
         try:
             open_page(driver, page)
+            page_checks.check_console(driver, "on load")
             # The bundled example, typed in as an author would.
             example = SOURCE / "examples" / "Perinax.ini"
             before = explained(driver)
@@ -193,6 +234,13 @@ def main():
                     "clip": {"x": 0, "y": 0, "width": size["width"], "height": size["height"], "scale": 1}})
                 pathlib.Path(screenshot).write_bytes(base64.b64decode(shot["data"]))
 
+            # Blanks kept, (Default), the regedit hint, marks and breaks, at 800 px.
+            driver.set_window_size(800, 1000)
+            blanks = HERE / "blanks.ini"
+            paste(driver, blanks.read_text())
+            page_checks.check_layout(driver, check_same(driver, explain, blanks, "blanks and (Default)"))
+            driver.set_window_size(1280, 1000)
+
             pasted = HERE / "mistakes-pasted.ini"
             paste(driver, pasted.read_text())
             report = check_same(driver, explain, pasted, "mistakes, pasted")
@@ -203,6 +251,11 @@ def main():
                 "const a = document.getElementById('ini'); return a.value.slice(a.selectionStart, a.selectionEnd)")
             assert selected == pasted.read_text().splitlines()[first["line"] - 1], selected
             print("ok: choosing a warning selects its line")
+            page_checks.check_layout(driver, report)
+            page_checks.check_text_kept(driver, pasted.read_text())
+            wait_for(driver, lambda: driver.execute_script("return window.perinaxTimings.firstResult"),
+                     "the result after a reload")
+            check_same(driver, explain, pasted, "mistakes, after a reload and a Back")
 
             # Notepad's "Unicode": UTF-16 LE with a byte-order mark, CRLF line ends.
             text = (HERE / "mistakes-utf16.txt").read_text().replace("\n", "\r\n")
@@ -215,7 +268,10 @@ def main():
             utf16.write_bytes(b"\xff\xfe" + text.encode("utf-16-le"))
             paste(driver, text.replace("\r\n", "\n"))
             check_same(driver, explain, utf16, "the UTF-16 file, edited")
+            large = page_checks.check_answers_while_working(driver, settled, 5)
+            page_checks.check_large_count(driver, explain, pathlib.Path(scratch), large)
             check_no_network(driver)
+            page_checks.check_console(driver, "after every check")
         finally:
             driver.quit()
 

@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "tools/selftest/machine_win32.h"
+
 namespace wine {
 
 // The build folder as Windows sees it: Wine shows the Unix root as drive Z:.
@@ -70,7 +72,7 @@ struct TempFolder {
 // version it is shown), or one of a subkey (\DllOverrides: where its DLLs are taken from).
 struct PerinaxSetting {
   PerinaxSetting(std::wstring name, const std::wstring& text, const std::wstring& subkey = L"")
-      : key(L"Software\\Wine\\AppDefaults\\Perinax.exe" + subkey), name(std::move(name)) {
+      : key(kWinePerinaxSettings + subkey), name(std::move(name)) {
     RegSetKeyValueW(HKEY_CURRENT_USER, this->key.c_str(), this->name.c_str(), REG_SZ, text.c_str(),
                     DWORD((text.size() + 1) * sizeof(wchar_t)));
   }
@@ -79,23 +81,9 @@ struct PerinaxSetting {
   std::wstring key, name;
 };
 
-// Removes a key below HKLM from both views; Perinax makes only the last key of a path, so it has
-// no subkeys.
-inline void RemoveMachineKey(const std::wstring& path) {
-  if (path.empty()) return;  // that would be all of HKLM
-  for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY})
-    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), view, 0);
-}
-
-// A DWORD below HKLM through a view: RRF_SUBKEY_WOW6464KEY, RRF_SUBKEY_WOW6432KEY or 0 (own).
-inline std::optional<DWORD> MachineDword(const std::wstring& path, const std::wstring& name,
-                                         DWORD view) {
-  DWORD value = 0, size = sizeof(value);
-  return RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), name.c_str(), RRF_RT_REG_DWORD | view,
-                      nullptr, &value, &size) == ERROR_SUCCESS
-             ? std::optional(value)
-             : std::nullopt;
-}
+// The machine's registry through a view, and Wine's settings key, as the self-test reads them.
+using ::MachineDword;
+using ::RemoveMachineKey;
 
 // Runs a command line from a folder, standard output to a file (and standard input from one, when
 // named) or, without one, detached with no console or handles, as a deployment tool starts a

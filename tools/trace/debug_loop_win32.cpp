@@ -67,16 +67,14 @@ WaitForDebugEventFn DebugEventWaiter() {
 
 }  // namespace
 
-DWORD DebugUntilExit(const Sinks& sinks, RunWatch& watch) {
+DWORD FollowDebuggee(const DebuggeeEvents& events, DWORD* failure) {
   const WaitForDebugEventFn waitForDebugEvent = DebugEventWaiter();
   HANDLE process = nullptr;
   InitialBreakpoints initialBreakpoints;
-  UnsaidLines unsaid;
   for (;;) {
     DEBUG_EVENT event{};
     if (!waitForDebugEvent(&event, INFINITE)) {
-      const DWORD error = GetLastError();
-      Report(sinks.log, {Severity::kError, L"WaitForDebugEvent failed: " + SystemErrorText(error)});
+      *failure = GetLastError();
       return kStartFailedExitCode;
     }
     DWORD status = DBG_CONTINUE;
@@ -90,19 +88,13 @@ DWORD DebugUntilExit(const Sinks& sinks, RunWatch& watch) {
       }
       case LOAD_DLL_DEBUG_EVENT: {
         const KernelHandle file(event.u.LoadDll.hFile);
-        if (sinks.dllLog != INVALID_HANDLE_VALUE)
-          static_cast<void>(WriteBytes(sinks.dllLog, Utf8FromUtf16(DllPath(file.get()) + L"\n")));
+        if (events.dll) events.dll(DllPath(file.get()));
         break;
       }
-      case OUTPUT_DEBUG_STRING_EVENT: {
-        const std::wstring line = ReadDebugString(process, event.u.DebugString);
-        watch.See(line);
-        for (const ViewerLine& added : unsaid.Before(line)) AddToTrace(sinks, added);
-        sinks.out.WriteLine(ScreenText(line));
-        sinks.log.Write(SeverityOfTraceLine(line), LogSource::kProgram, event.dwProcessId,
-                        event.dwThreadId, line);
+      case OUTPUT_DEBUG_STRING_EVENT:
+        events.line(ReadDebugString(process, event.u.DebugString),
+                    event.u.DebugString.fUnicode != 0, event.dwProcessId, event.dwThreadId);
         break;
-      }
       case EXCEPTION_DEBUG_EVENT:
         if (!initialBreakpoints.IsLoaders(event.u.Exception.ExceptionRecord.ExceptionCode))
           status = DBG_EXCEPTION_NOT_HANDLED;
@@ -110,7 +102,6 @@ DWORD DebugUntilExit(const Sinks& sinks, RunWatch& watch) {
       case EXIT_PROCESS_DEBUG_EVENT: {
         const DWORD exitCode = event.u.ExitProcess.dwExitCode;
         ContinueDebugEvent(event.dwProcessId, event.dwThreadId, DBG_CONTINUE);
-        for (const ViewerLine& added : unsaid.AtEnd()) AddToTrace(sinks, added);
         return exitCode;
       }
       default:
@@ -118,4 +109,28 @@ DWORD DebugUntilExit(const Sinks& sinks, RunWatch& watch) {
     }
     ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
   }
+}
+
+DWORD DebugUntilExit(const Sinks& sinks, RunWatch& watch) {
+  UnsaidLines unsaid;
+  DebuggeeEvents events;
+  events.line = [&](const std::wstring& line, bool, DWORD processId, DWORD threadId) {
+    watch.See(line);
+    for (const ViewerLine& added : unsaid.Before(line)) AddToTrace(sinks, added);
+    sinks.out.WriteLine(ScreenText(line));
+    sinks.log.Write(SeverityOfTraceLine(line), LogSource::kProgram, processId, threadId, line);
+  };
+  if (sinks.dllLog != INVALID_HANDLE_VALUE) {
+    events.dll = [&](const std::wstring& path) {
+      static_cast<void>(WriteBytes(sinks.dllLog, Utf8FromUtf16(path + L"\n")));
+    };
+  }
+  DWORD failure = ERROR_SUCCESS;
+  const DWORD exitCode = FollowDebuggee(events, &failure);
+  if (failure != ERROR_SUCCESS) {
+    Report(sinks.log, {Severity::kError, L"WaitForDebugEvent failed: " + SystemErrorText(failure)});
+    return exitCode;
+  }
+  for (const ViewerLine& added : unsaid.AtEnd()) AddToTrace(sinks, added);
+  return exitCode;
 }

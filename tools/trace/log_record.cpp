@@ -12,14 +12,25 @@ std::string Printed(const char* format, auto... values) {
   return std::string(buffer, length > 0 ? static_cast<std::size_t>(length) : 0);
 }
 
+const char* ComponentOf(LogSource source) {
+  switch (source) {
+    case LogSource::kViewer:
+      return "PerinaxTrace";
+    case LogSource::kSelfTest:
+      return "PerinaxSelfTest";
+    case LogSource::kProgram:
+      break;
+  }
+  return "Perinax";
+}
+
 std::string TraceLogRecord(const LogEntry& entry) {
   const std::string text = SafeText(entry.text, TextUse::kTraceLog);
   const LogTime& t = entry.when.local;
   return "<![LOG[" + text + "]LOG]!>" +
          Printed("<time=\"%02d:%02d:%02d.%03d%+04d\" date=\"%02d-%02d-%04d\" ", t.hour, t.minute,
                  t.second, t.millisecond, entry.when.biasMinutes, t.month, t.day, t.year) +
-         "component=\"" + (entry.source == LogSource::kViewer ? "PerinaxTrace" : "Perinax") +
-         "\" context=\"\"" +
+         "component=\"" + ComponentOf(entry.source) + "\" context=\"\"" +
          Printed(" type=\"%d\" thread=\"%lu\" file=\"\">\r\n", static_cast<int>(entry.severity),
                  entry.threadId);
 }

@@ -26,8 +26,9 @@ struct LogMoment {
   int biasMinutes;
 };
 
-// A line of the program the viewer runs, or one of the viewer's own.
-enum class LogSource { kProgram, kViewer };
+// A line of the program the viewer runs, one of the viewer's own, or a result of the release's
+// self-test, which writes its log with the same records.
+enum class LogSource { kProgram, kViewer, kSelfTest };
 
 struct LogEntry {
   LogMoment when;
@@ -47,7 +48,7 @@ inline constexpr wchar_t kViewerMark[] = L"perinax-trace: ";
 //   <![LOG[TEXT]LOG]!><time="HH:mm:ss.fff+BIAS" date="MM-dd-yyyy"
 //   component="Perinax" context="" type="1" thread="ID" file="">
 // with local time, the bias signed and at least three digits wide, component
-// PerinaxTrace for the viewer's lines. In the text form:
+// PerinaxTrace for the viewer's lines, PerinaxSelfTest for the self-test's. In the text form:
 //   2026-12-07T12:13:14.123Z [PROCESS-ID] TEXT
 // TEXT is the line as SafeText (tools/trace/safe_text.h) makes it for the form: in both, a
 // control character (a line end, a tab) becomes a blank, so that a record stays one line. In the

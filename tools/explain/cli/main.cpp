@@ -3,6 +3,7 @@
 //
 //   perinax-explain [options] PATH...
 //   perinax-explain --list-codes | --version | --help
+//   perinax-explain --lsp          (the language server, on standard input and output)
 //
 // One source for the Linux program and the Windows console program; the work
 // is done by the engine in tools/explain/engine/, its checks and its forms.
@@ -10,12 +11,17 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "tools/common/utf.h"
 #include "tools/explain/cli/command_line.h"
+#include "tools/explain/lsp/lsp_server.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include "common/dll_fence_win32.h"
@@ -24,6 +30,14 @@
 int wmain(int argc, wchar_t** argv) {
   // Authors run it from the media folder too, beside files anyone may have put there.
   static_cast<void>(FenceDllSearchPath());
+  if (argc == 2 && std::wstring_view(argv[1]) == L"--lsp") {
+    // The protocol counts bytes: no CRLF translation either way.
+    static_cast<void>(_setmode(_fileno(stdin), _O_BINARY));
+    static_cast<void>(_setmode(_fileno(stdout), _O_BINARY));
+    wchar_t program[32768];
+    const DWORD length = GetModuleFileNameW(nullptr, program, 32768);
+    return RunLanguageServer(stdin, stdout, std::wstring(program, length < 32768 ? length : 0));
+  }
   std::vector<std::wstring> words;
   std::vector<std::filesystem::path> paths;
   for (int i = 1; i < argc; ++i) {
@@ -40,6 +54,12 @@ int wmain(int argc, wchar_t** argv) {
 #else
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string_view(argv[1]) == "--lsp") {
+    std::error_code error;
+    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) program = argv[0];
+    return RunLanguageServer(stdin, stdout, program);
+  }
   std::vector<std::wstring> words;
   std::vector<std::filesystem::path> paths;
   for (int i = 1; i < argc; ++i) {

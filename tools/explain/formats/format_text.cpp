@@ -13,6 +13,7 @@
 #include "tools/explain/engine/explainer.h"
 #include "tools/explain/formats/forms.h"
 #include "tools/explain/formats/output_forms.h"
+#include "tools/explain/formats/text_cells.h"
 
 namespace {
 
@@ -39,7 +40,8 @@ std::wstring Cell(std::wstring_view text) {
   return quoted + L"\"";
 }
 
-// Where regedit shows a key written through the 32-bit view of 64-bit Windows:
+}  // namespace
+
 // HKLM\SOFTWARE is kept apart for 32-bit programs under SOFTWARE\Wow6432Node;
 // the rest of HKLM is one for both views.
 std::wstring RegeditPath(const std::wstring& key) {
@@ -51,6 +53,13 @@ std::wstring RegeditPath(const std::wstring& key) {
   return L"HKLM\\" + key.substr(0, kSoftware.size()) + L"\\Wow6432Node" + rest;
 }
 
+std::wstring RegeditHint(const CasePlan& plan) {
+  const bool wow64 = plan.write && plan.spec->architecture == kArchitectureX64 && plan.view == 32;
+  return wow64 ? RegeditPath(plan.write->key) : L"";
+}
+
+namespace {
+
 std::wstring RegistryCell(const CasePlan& plan) {
   if (!plan.write) return L"nothing written: " + NothingWrittenReason(plan);
   std::wstring where = L"HKLM\\" + Printable(plan.write->key, kCellChars);
@@ -58,16 +67,16 @@ std::wstring RegistryCell(const CasePlan& plan) {
   std::wstring regedit;
   if (plan.spec->architecture == kArchitectureX64) {
     where = (plan.view == 64 ? L"64-bit view " : L"32-bit view ") + where;
-    if (plan.view == 32) {
-      const std::wstring shown = RegeditPath(plan.write->key);
-      if (!shown.empty()) regedit = L"  (regedit: " + Cell(shown) + L")";
-    }
+    const std::wstring shown = RegeditHint(plan);
+    if (!shown.empty()) regedit = L"  (regedit: " + Cell(shown) + L")";
   }
   const std::wstring name =
-      plan.write->name.empty() ? std::wstring(L"(Default)") : Cell(plan.write->name);
+      plan.write->name.empty() ? std::wstring(kDefaultValueName) : Cell(plan.write->name);
   return where + L"  " + name + L" = " + HexDword(plan.write->value) + L" (" +
          std::to_wstring(plan.write->value) + L")" + regedit;
 }
+
+}  // namespace
 
 std::wstring SetupCell(const CasePlan& plan) {
   const wchar_t* file = plan.settings.m_szSetupFile;
@@ -82,6 +91,8 @@ std::wstring SetupCell(const CasePlan& plan) {
   const std::wstring shown = Printable(*plan.started, kCellChars);
   return plan.startedFound == false ? shown + L" (not beside the INI file)" : shown;
 }
+
+namespace {
 
 std::wstring WindowsCell(const CasePlan& plan) {
   if (plan.spec->windows == nullptr) return L"not readable";

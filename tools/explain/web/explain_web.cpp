@@ -16,6 +16,7 @@
 #include "tools/explain/cli/command_line.h"
 #include "tools/explain/engine/explainer.h"
 #include "tools/explain/formats/forms.h"
+#include "tools/explain/web/page_form.h"
 
 namespace {
 
@@ -39,8 +40,8 @@ std::wstring ShownName(const std::string& name) {
 extern "C" {
 
 // Explains `size` bytes of the INI file named `name`: with an empty `caseName`
-// in the JSON form, else that case's exact trace. The text is valid until the
-// next call; ExplainExitCode gives the checker's exit code.
+// in the page's form of the JSON (page_form.h), else that case's exact trace. The text is valid
+// until the next call; ExplainExitCode gives the checker's exit code.
 EMSCRIPTEN_KEEPALIVE const char* ExplainBytes(const char* name, const std::uint8_t* bytes,
                                               std::size_t size, const char* caseName) {
   const std::string_view only = caseName;
@@ -62,7 +63,7 @@ EMSCRIPTEN_KEEPALIVE const char* ExplainBytes(const char* name, const std::uint8
   }
   g_exitCode = ExitCodeOf(*explanation);
   if (request.only == nullptr) {
-    g_result = FormatJson(*explanation);
+    g_result = FormatPageJson(*explanation);
   } else {
     const auto plan = std::find_if(explanation->cases.begin(), explanation->cases.end(),
                                    [&](const CasePlan& p) { return p.spec == request.only; });
