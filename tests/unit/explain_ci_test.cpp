@@ -235,3 +235,30 @@ TEST_F(ExplainCi, TextAFileChoseIsShownNotObeyed) {
     EXPECT_EQ(trace.compare(at, 2, "| "), 0) << trace.substr(at, 40);
   }
 }
+
+// The file's comments read as the INI reader reads its lines: in a UTF-16 file with CRLF ends,
+// stacked above a key, and a code turned off for the whole file takes its left-out findings
+// with it.
+TEST(ExplainSuppressions, CommentsOfEveryEncodingAndTheCountPastTheCap) {
+  std::string utf16 = "\xFF\xFE";
+  const std::string text =
+      "[Default]\r\n; perinax-explain: disable=duplicate-key\r\n"
+      ";perinax-explain:disable=unknown-key\r\n\r\nSetupFlie=x\r\n";
+  for (const char c : text) utf16 += {c, '\0'};
+  const auto coded = Explain({.bytes = utf16, .file = L"Perinax.ini"});
+  const auto found = std::find_if(coded->findings.begin(), coded->findings.end(),
+                                  [](const Finding& f) { return f.code == Code::kUnknownKey; });
+  ASSERT_NE(found, coded->findings.end());
+  EXPECT_EQ(found->line(), 5u);
+  EXPECT_EQ(found->suppression, Suppression::kInSource);
+
+  std::string many = "; perinax-explain: disable=unused-section\n" + Package();
+  for (int i = 0; i < 150; ++i) many += "[S" + std::to_string(i) + "]\n";
+  const auto crowded = Explain({.bytes = many, .file = L"Perinax.ini"});
+  ASSERT_EQ(crowded->leftOut.size(), 1u);
+  EXPECT_EQ(ExitCodeOf(*crowded), kExplainClean);
+  EXPECT_EQ(ReportedCount(*crowded), 0u);
+  const auto audited =
+      Explain({.bytes = many, .file = L"Perinax.ini", .inlineSuppressions = false});
+  EXPECT_EQ(ReportedCount(*audited), 150u);
+}
