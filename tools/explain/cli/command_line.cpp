@@ -55,7 +55,8 @@ class Run {
   }
   [[nodiscard]] bool Prepare();
   void CheckPath(std::size_t word);
-  void CheckFile(const std::wstring& shown, const std::filesystem::path& path, bool named);
+  // A file given by name is checked whatever its name.
+  void CheckFile(const std::wstring& shown, const std::filesystem::path& path);
   void CheckBytes(const std::wstring& shown, const std::filesystem::path& path,
                   const std::string& bytes, bool fromInput);
   void Failed(const std::wstring& shown, const std::filesystem::path& path,
@@ -150,13 +151,13 @@ void Run::CheckPath(std::size_t word) {
     return CheckBytes(shown, "-", *read.bytes, true);
   }
   std::error_code error;
-  if (!std::filesystem::is_directory(path, error)) return CheckFile(shown, path, true);
+  if (!std::filesystem::is_directory(path, error)) return CheckFile(shown, path);
   bool any = false;
   FindIniFiles(
       path,
       [&](const std::filesystem::path& file) {
         any = true;
-        CheckFile(WideOf(file), file, false);
+        CheckFile(WideOf(file), file);
       },
       [&](const std::filesystem::path& folder, const std::string& reason) {
         Failed(WideOf(folder), folder, reason);
@@ -164,10 +165,9 @@ void Run::CheckPath(std::size_t word) {
   if (!any) streams_.err("perinax-explain: no Perinax.ini below " + Utf8FromUtf16(shown) + "\n");
 }
 
-void Run::CheckFile(const std::wstring& shown, const std::filesystem::path& path, bool named) {
+void Run::CheckFile(const std::wstring& shown, const std::filesystem::path& path) {
   const ReadResult read = ReadInput(path);
   if (!read.bytes) return Failed(shown, path, read.reason);
-  static_cast<void>(named);  // a file given by name is checked whatever its name
   CheckBytes(shown, path, *read.bytes, false);
 }
 

@@ -210,7 +210,7 @@ std::string Usage() {
     head.resize(std::max<std::size_t>(head.size() + 1, 28), ' ');
     text += head + spec.help + "\n";
   }
-  text += "  --          every word after it is a PATH\n";
+  text += "  --                        every word after it is a PATH\n";
   text += "  forms: ";
   bool first = true;
   for (const OutputForm& form : OutputForms()) {
