@@ -168,12 +168,18 @@ std::string FormatWarnings(const Explanation& explanation, const std::wstring& s
     if (Reported(explanation, left))
       byLevel[static_cast<std::size_t>(InfoOf(left.code).level)] += left.count;
   }
-  std::string text = FormatFindingLines(explanation, shownFile) + LevelCounts(byLevel);
+  std::string text = FormatFindingLines(explanation, shownFile);
+  const std::size_t count = byLevel[0] + byLevel[1] + byLevel[2];
+  if (count > 0) text += "by level: " + LevelCounts(byLevel) + "\n";
   if (suppressed + unchanged > 0) {
-    text += " (besides " + std::to_string(suppressed) + " suppressed, " +
-            std::to_string(unchanged) + " in the baseline)";
+    text += "besides " + std::to_string(suppressed) + " suppressed, " + std::to_string(unchanged) +
+            " in the baseline\n";
   }
-  return text + "\n";
+  // The last line is the count, as the page and scripts read it.
+  return text +
+         (count == 0 ? std::string("no warnings")
+                     : std::to_string(count) + (count == 1 ? " warning" : " warnings")) +
+         "\n";
 }
 
 std::string FormatCaseTrace(const CasePlan& plan) {
