@@ -8,9 +8,9 @@
 #include <nlohmann/json.hpp>
 #include <set>
 
+#include "tools/common/utf.h"
 #include "tools/explain/cli/command_line.h"
 #include "tools/explain/engine/explainer.h"
-#include "tools/common/utf.h"
 #include "tools/explain/formats/forms.h"
 
 namespace {
@@ -22,6 +22,16 @@ nlohmann::json Explained(const std::string& form, const std::filesystem::path& f
       {L"--format", Utf16FromUtf8(form), Utf16FromUtf8(file.string())}, {form, form, file});
   EXPECT_LE(output.exitCode, 1) << output.err;
   return nlohmann::json::parse(output.out);
+}
+
+// A SARIF message's text as it reads: '\\', '[' and ']' escaped, '{' and '}' doubled.
+std::string Unescaped(const std::string& text) {
+  std::string plain;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' || ((text[i] == '{' || text[i] == '}') && i + 1 < text.size())) ++i;
+    plain += text[i];
+  }
+  return plain;
 }
 
 }  // namespace
@@ -37,12 +47,17 @@ TEST(ExplainSarif, ResultsAreTheJsonWarnings) {
     nlohmann::json results = nlohmann::json::array();
     for (const nlohmann::json& result : run["results"]) {
       const nlohmann::json& location = result["locations"][0]["physicalLocation"];
-      EXPECT_EQ(location["artifactLocation"]["uri"], UriReference(Utf16FromUtf8(file.string())));
+      // Below the current folder, a file is named relative to it.
+      const std::filesystem::path below = file.lexically_relative(std::filesystem::current_path());
+      const bool relative = !below.empty() && *below.begin() != "..";
+      EXPECT_EQ(location["artifactLocation"]["uri"],
+                UriReference((relative ? below : file).generic_string()));
       EXPECT_EQ(run["tool"]["driver"]["rules"][result["ruleIndex"].get<int>()]["id"],
                 result["ruleId"]);
       results.push_back({{"line", location["region"]["startLine"]},
                          {"code", result["ruleId"]},
-                         {"message", result["message"]["text"]}});
+                         {"message", Unescaped(result["message"]["text"])},
+                         {"level", result["level"]}});
     }
     EXPECT_EQ(results, json["warnings"]);
     EXPECT_EQ(run["properties"]["cases"].size(), 11u);

@@ -76,7 +76,7 @@ TEST(ExplainWarnings, OneRowAWarning) {
     hiddenFound += "unused-section@" + std::to_string(i) + "|";
   }
   for (int i = 1; i <= 1000; ++i) many += "[S" + std::to_string(i) + "]\n";
-  for (std::size_t i = 1; i <= 1 + kWarningsPerCode; ++i)
+  for (std::size_t i = 1; i <= kWarningsPerCode; ++i)
     manyFound += "|unused-section@" + std::to_string(i);
   const std::tuple<std::string, std::string, std::string> rows[] = {
       {"[Win7]\n" + clean, "section-case@1" + missing(7), "[win7]"},
@@ -138,7 +138,7 @@ TEST(ExplainWarnings, OneRowAWarning) {
       {clean + "x\0=1\n"s, "encoding@9|unknown-key@9", "NUL"},
       {Section("win7") + ";" + std::string(5000, 'x') + "\n" + clean, "", ""},
       {hidden + Section("win8") + clean, hiddenFound + "section-list@18", "win8-x86"},
-      {many, manyFound, "900 more warnings of this kind from here on are left out"},
+      {many, manyFound, "[S100] is never read"},
   };
   WriteIni("Perinax.ini", "");
   for (const auto& [ini, expected, says] : rows) {
@@ -155,6 +155,13 @@ TEST(ExplainWarnings, OneRowAWarning) {
     EXPECT_EQ(Joined(found), expected) << Utf8FromUtf16(messages);
     EXPECT_NE(messages.find(Utf16FromUtf8(says)), std::wstring::npos) << Utf8FromUtf16(messages);
   }
+  // Past the cap a code's findings are counted, never made into a finding of their own.
+  const auto crowded = Explain({.bytes = many, .file = L"Perinax.ini"});
+  ASSERT_EQ(crowded->leftOut.size(), 1u);
+  EXPECT_EQ(crowded->leftOut[0].code, Code::kUnusedSection);
+  EXPECT_EQ(crowded->leftOut[0].count, 900u);
+  EXPECT_EQ(crowded->leftOut[0].firstLine, 101u);
+  EXPECT_EQ(crowded->findingCount, 1001u);
   std::filesystem::remove_all(kFolder);
 }
 
@@ -234,8 +241,8 @@ TEST(ExplainOutput, EachFormSaysWhatPerinaxDoes) {
   const std::tuple<std::vector<std::string>, int, std::string> rows[] = {
       {{"--case", "probe-failed", "--args", "/q \"a b\"", file},
        1,
-       "\nFailed to pLoc->ConnectServer.\nOS version 255\n-----LoadINIFile file end-----\n"
-       "Setup CMD /q \"a b\"\nSetup CMD /q \"a b\"\n"},
+       "\n| Failed to pLoc->ConnectServer.\n| OS version 255\n| -----LoadINIFile file end-----\n"
+       "| Setup CMD /q \"a b\"\n| Setup CMD /q \"a b\"\n"},
       {{file},
        1,
        "win7-x86      6.1 x86       [win7]     nothing (SetupFile names a folder): 1603  "
@@ -254,17 +261,17 @@ TEST(ExplainOutput, EachFormSaysWhatPerinaxDoes) {
        "probe-failed  not readable  [Default]  setup.exe                                 "
        "nothing written: the version cannot be read\n"},
       {{clean}, 0, "win10-x64     10.0 x64      [Default]  setup.exe"},
-      {{}, 2, "perinax-explain: no FILE given\n"},
+      {{}, 2, "perinax-explain: no PATH given\n"},
       {{"--case", "win11-x64", file}, 2, "perinax-explain: unknown case win11-x64\n"},
       {{"--frobnicate", file}, 2, "perinax-explain: unknown option --frobnicate\nusage: "},
       {{"--format", "xml", file}, 2, "perinax-explain: unknown format xml"},
       {{"--version"}, 0, "perinax-explain " PERINAX_VERSION_TEXT "\n"},
-      {{"--help"}, 0, "usage: perinax-explain [--format text|json|sarif]"},
-      {{"--list-codes"}, 0, "keys-before-section  Lines before the first section\n"},
-      {{file, file}, 2, "perinax-explain: only one FILE can be explained at a time\n"},
+      {{"--help"}, 0, "usage: perinax-explain [options] PATH...\n"},
+      {{"--list-codes"}, 0, "keys-before-section  warning  Lines before the first section\n"},
+      {{"--list-codes", "extra"}, 2, "--list-codes take no other words\n"},
       {{"--args"}, 2, "perinax-explain: --args needs a value\n"},
       {{dir + "/missing.ini"}, 2, "cannot read " + dir + "/missing.ini: no such file\n"},
-      {{dir}, 2, "perinax-explain: cannot read " + dir + ": a folder\n"},
+      {{dir}, 1, dir + "/Perinax.ini:19: error: RegPath32KeyPath=\\S starts with a backslash"},
   };
   for (const auto& [words, exitCode, text] : rows) {
     SCOPED_TRACE(Joined(words));
@@ -278,7 +285,10 @@ TEST(ExplainOutput, EachFormSaysWhatPerinaxDoes) {
   nlohmann::json json = nlohmann::json::parse(RunOn({"--json", file}).out);
   EXPECT_EQ(json["file"], file);
   ASSERT_EQ(json["cases"].size(), 11u);
-  EXPECT_EQ(json["cases"][7]["trace"].back(), "-----LoadINIFile file end-----");
+  // The trace goes on past the configuration phase to the start, with --args.
+  const nlohmann::json& trace = json["cases"][7]["trace"];
+  EXPECT_NE(std::find(trace.begin(), trace.end(), "-----LoadINIFile file end-----"), trace.end());
+  EXPECT_EQ(trace.back(), "Setup CMD ");
   for (nlohmann::json& plan : json["cases"]) plan.erase("trace");
   EXPECT_EQ(json["cases"][7], nlohmann::json::parse(R"({"case": "win81-x64", "windows": "6.3",
       "arch": "x64", "section": "win8.1", "setup_file": "setup.exe",

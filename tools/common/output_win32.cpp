@@ -37,6 +37,22 @@ void WriteText(DWORD stream, const std::string& utf8) {
   static_cast<void>(WriteBytes(handle, utf8));
 }
 
+void WriteTextLines(DWORD stream, const std::string& utf8) {
+  const HANDLE handle = GetStdHandle(stream);
+  if (utf8.empty() || handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
+  if (IsConsole(handle)) {
+    WriteToConsole(handle, Utf16FromUtf8(utf8));
+    return;
+  }
+  std::string text;
+  text.reserve(utf8.size() + utf8.size() / 16);
+  for (const char c : utf8) {
+    if (c == '\n') text += '\r';
+    text += c;
+  }
+  static_cast<void>(WriteBytes(handle, text));
+}
+
 Output::Output(DWORD stream) : handle_(GetStdHandle(stream)), console_(IsConsole(handle_)) {}
 
 void Output::WriteLine(std::wstring line) {

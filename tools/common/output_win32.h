@@ -22,6 +22,10 @@
 // wherever its output goes. Nothing is written where the stream is missing.
 void WriteText(DWORD stream, const std::string& utf8);
 
+// The same, with each LF written as CRLF into a file or pipe, as Windows
+// programs' text is (Notepad before Windows 10 shows LF alone as no line end).
+void WriteTextLines(DWORD stream, const std::string& utf8);
+
 // A standard stream that takes whole lines: UTF-16 into a console, UTF-8 into a
 // file or pipe.
 class Output {

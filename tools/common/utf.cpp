@@ -1,6 +1,7 @@
 #include "tools/common/utf.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cwchar>
 
 namespace {
@@ -106,17 +107,84 @@ std::wstring Utf16FromUtf8(std::string_view text) {
   return out;
 }
 
-std::wstring Printable(std::wstring_view text, std::size_t limit) {
-  std::wstring shown;
-  for (const wchar_t c : text.substr(0, limit)) {
-    if (c < 0x20 || c == 0x7F) {
-      wchar_t escape[8];
-      static_cast<void>(std::swprintf(escape, 8, L"\\x%02X", static_cast<unsigned>(c)));
-      shown += escape;
+namespace {
+
+bool IsHiddenControl(char32_t c) {
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) ||
+         (c >= 0x2066 && c <= 0x2069);
+}
+
+// The escape of a hidden control: \x1b below U+0100 that is no C1 control,
+// \u0085 for the rest.
+template <typename Text>
+void AppendEscape(Text& out, char32_t c) {
+  char escape[8];
+  const int length = c < 0x80 ? std::snprintf(escape, sizeof escape, "\\x%02x", unsigned(c))
+                              : std::snprintf(escape, sizeof escape, "\\u%04x", unsigned(c));
+  for (int i = 0; i < length; ++i) out.push_back(static_cast<typename Text::value_type>(escape[i]));
+}
+
+// Whether a '[' here would complete "##[" or "##vso[", letter case aside.
+template <typename Text>
+bool EndsInCommandPrefix(const Text& out) {
+  const auto at = [&](std::size_t back) {
+    const auto c = static_cast<char32_t>(out[out.size() - back]);
+    return c >= 'A' && c <= 'Z' ? c + 32 : c;
+  };
+  if (out.size() >= 2 && at(1) == '#' && at(2) == '#') return true;
+  return out.size() >= 5 && at(5) == '#' && at(4) == '#' && at(3) == 'v' && at(2) == 's' &&
+         at(1) == 'o';
+}
+
+}  // namespace
+
+std::string VisibleText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
+    char32_t c = byte(0);
+    std::size_t size = 1;
+    const auto follows = [&](std::size_t k) {
+      return i + k < text.size() && (byte(k) & 0xC0) == 0x80;
+    };
+    if (byte(0) == 0xC2 && follows(1)) {
+      c = byte(1);  // U+0080-U+00BF
+      size = 2;
+    } else if (byte(0) == 0xE2 && follows(1) && follows(2)) {
+      c = 0x2000 | (char32_t(byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
+      size = 3;
+    }
+    // A byte of 0x80 or above alone is no character: it passes as it is.
+    if ((size > 1 || c < 0x80) && IsHiddenControl(c)) {
+      AppendEscape(out, c);
+    } else if (c == '[' && EndsInCommandPrefix(out)) {
+      AppendEscape(out, c);
     } else {
-      shown.push_back(c);
+      out.append(text.substr(i, size));
+    }
+    i += size;
+  }
+  return out;
+}
+
+std::wstring VisibleText(std::wstring_view text) {
+  std::wstring out;
+  out.reserve(text.size());
+  for (const wchar_t unit : text) {
+    const char32_t c = static_cast<char32_t>(unit) & 0xFFFF;
+    if (IsHiddenControl(c) || (c == '[' && EndsInCommandPrefix(out))) {
+      AppendEscape(out, c);
+    } else {
+      out.push_back(unit);
     }
   }
+  return out;
+}
+
+std::wstring Printable(std::wstring_view text, std::size_t limit) {
+  std::wstring shown = VisibleText(text.substr(0, limit));
   if (text.size() > limit) shown += L"...";
   return shown;
 }

@@ -28,6 +28,7 @@ enum class Code {
   kSetupVariable,
   kScript32,
   kFileName,
+  kUnknownCode,
 };
 
 // How much a finding matters, as every form shows it and --severity filters it.
@@ -61,7 +62,7 @@ struct CodeInfo {
   const char* fix;       // how to mend the file
 };
 
-inline constexpr std::array<CodeInfo, 20> kCatalogue = {{
+inline constexpr std::array<CodeInfo, 21> kCatalogue = {{
     {Code::kSectionCase, "section-case", "SectionCase", Level::kError,
      "A version section is spelled in a way Perinax never chooses",
      "A section whose name differs from win7, win8 or win8.1 only by letter case, or is a near "
@@ -182,6 +183,11 @@ inline constexpr std::array<CodeInfo, 20> kCatalogue = {{
      "Perinax.ini.txt, the extra extension Notepad adds and Explorer hides. Perinax reads "
      "Perinax.ini beside it only: without it nothing is written and the start fails with 1603.",
      "Rename the file Perinax.ini."},
+    {Code::kUnknownCode, "unknown-code", "UnknownCode", Level::kWarning,
+     "A perinax-explain comment names a code that does not exist",
+     "A comment '; perinax-explain: disable=CODE' whose CODE is none of perinax-explain's codes, "
+     "often a misspelt one. It disables nothing, so the finding it was meant for still shows.",
+     "Correct the code's name (perinax-explain --list-codes lists them), or remove it."},
 }};
 
 constexpr const CodeInfo& InfoOf(Code code) {

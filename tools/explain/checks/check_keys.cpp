@@ -211,7 +211,7 @@ void CheckKeyPath(Checker& checker, const std::wstring& about, const IniKey& key
     std::wstring used;
     for (const CasePlan* plan : checker.ForArchitecture(readers, kArchitectureX64)) {
       if (plan->write) {
-        used = L" (" + plan->write->key + L" is written)";
+        used = L" (" + Shown(plan->write->key) + L" is written)";
         break;
       }
     }

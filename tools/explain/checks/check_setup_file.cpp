@@ -1,11 +1,29 @@
 // The setup program: what SetupFile names, and whether it is there.
 
 #include <algorithm>
+#include <cwctype>
 #include <system_error>
 
 #include "tools/explain/checks/checker.h"
 #include "tools/explain/checks/wording.h"
 #include "tools/explain/engine/planning_platform.h"
+
+namespace {
+
+// "scheme://...", the scheme of ASCII letters, digits, '+', '-' and '.' from
+// the first character on. Text that holds "://" further on, such as
+// "[x](https://...)", is a file name like any other.
+bool IsWebAddress(const std::wstring& file) {
+  const std::size_t colon = file.find(L"://");
+  if (colon == std::wstring::npos || colon == 0) return false;
+  return std::all_of(
+      file.begin(), file.begin() + static_cast<std::ptrdiff_t>(colon), [](wchar_t c) {
+        return c < 0x80 &&
+               (std::iswalnum(static_cast<std::wint_t>(c)) || c == L'+' || c == L'-' || c == L'.');
+      });
+}
+
+}  // namespace
 
 void CheckSetupFile(Checker& checker, const std::wstring& about, const IniKey& key,
                     const std::wstring& file, const std::vector<const CasePlan*>& readers) {
@@ -35,8 +53,7 @@ void CheckSetupFile(Checker& checker, const std::wstring& about, const IniKey& k
   // only the file's bytes cannot. A web address is no file to look for.
   // A variable is warned of already: the name with its percent signs is there
   // on no machine.
-  if (!checker.folder() || file.find(L"://") != std::wstring::npos ||
-      std::count(file.begin(), file.end(), L'%') >= 2) {
+  if (!checker.folder() || IsWebAddress(file) || std::count(file.begin(), file.end(), L'%') >= 2) {
     return;
   }
   const std::optional<std::filesystem::path> local = LocalPathOf(*checker.folder(), file);

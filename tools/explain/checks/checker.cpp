@@ -65,11 +65,15 @@ Checker::Checker(const IniReader& ini, const std::optional<std::filesystem::path
 }
 
 CheckerFindings Checker::Finish() {
-  AddLeftOut();
+  std::vector<LeftOut> leftOut;
+  for (const CodeInfo& info : kCatalogue) {
+    const Tally& tally = tallies_[static_cast<std::size_t>(info.code)];
+    if (tally.leftOut != 0) leftOut.push_back({info.code, tally.leftOut, tally.firstLeftOut});
+  }
   // By line alone: findings of one line keep the order they were found in.
   std::stable_sort(findings_.begin(), findings_.end(),
                    [](const Finding& a, const Finding& b) { return a.line() < b.line(); });
-  return {std::move(findings_), found_};
+  return {std::move(findings_), std::move(leftOut), found_};
 }
 
 void Checker::Add(Range where, Code code, std::wstring about, std::wstring message,
@@ -106,16 +110,6 @@ Range Checker::NameRange(const IniKey& key) const {
 
 Range Checker::ValueRange(const IniKey& key) const {
   return Span(key.line, ini_.Name(key).data() - key.nameAt, ini_.Value(key));
-}
-
-void Checker::AddLeftOut() {
-  for (const CodeInfo& info : kCatalogue) {
-    const Tally& tally = tallies_[static_cast<std::size_t>(info.code)];
-    if (tally.leftOut == 0) continue;
-    findings_.push_back(Finding{
-        LineStart(tally.firstLeftOut), info.code, L"more",
-        std::to_wstring(tally.leftOut) + L" more warnings of this kind from here on are left out"});
-  }
 }
 
 const std::vector<const CasePlan*>& Checker::CandidateCases(const std::wstring& candidate) const {

@@ -34,8 +34,8 @@ class Checker {
   Checker(const IniReader& ini, const std::optional<std::filesystem::path>& folder,
           const std::vector<CasePlan>& plans);
 
-  // The findings by line, the "more" findings of the codes that had too many
-  // among them, and the count of all.
+  // The findings by line, the count of those left out of the codes that had
+  // too many, and the count of all.
   CheckerFindings Finish();
 
   // Keeps the first kWarningsPerCode findings of a code, in the order they are
@@ -93,7 +93,6 @@ class Checker {
                                                std::uint32_t architecture) const;
 
  private:
-  void AddLeftOut();
   // The range of `part`, a view into the reader's text that starts at `text`,
   // on `line`.
   static Range Span(std::uint32_t line, const wchar_t* text, std::wstring_view part);

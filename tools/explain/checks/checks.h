@@ -15,7 +15,8 @@ class IniReader;
 
 struct CheckerFindings {
   std::vector<Finding> findings;  // by line
-  std::size_t count = 0;          // those folded into a "more" finding included
+  std::vector<LeftOut> leftOut;   // the codes that had more than kWarningsPerCode
+  std::size_t count = 0;          // those left out included
 };
 
 // `file` is the name the file is checked under (a path, or a name alone).

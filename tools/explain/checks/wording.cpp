@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "tools/explain/engine/explanation.h"
 #include "tools/common/utf.h"
+#include "tools/explain/engine/explanation.h"
 
 std::wstring Lower(std::wstring_view text) {
   std::wstring lower(text);

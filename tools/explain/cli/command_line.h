@@ -1,12 +1,17 @@
 #pragma once
 
-// perinax-explain's command line: which form, which case, which file; the
-// file read here and its bytes handed to the engine.
+// perinax-explain's command line: the options (options.h), the PATHs, each
+// file read here and its bytes handed to the engine, and every form written
+// file by file as the run goes.
 
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "tools/explain/cli/inputs.h"
+#include "tools/explain/cli/options.h"
 #include "tools/explain/engine/explanation.h"
 
 struct ExplainOutput {
@@ -15,11 +20,19 @@ struct ExplainOutput {
   std::string err;  // UTF-8
 };
 
+// Where a run writes (UTF-8, a piece at a time) and what "-" reads.
+struct ExplainStreams {
+  std::function<void(std::string_view)> out;
+  std::function<void(std::string_view)> err;
+  std::function<ReadResult()> in;
+};
+
 // The whole program: `arguments` are the command line's words after the
 // program's name, as UTF-16; `paths` the same words as this system's paths, so
-// that FILE is opened by the name it was given.
+// that a PATH is opened by the name it was given. Gives the exit code.
+int RunExplainer(const std::vector<std::wstring>& arguments,
+                 const std::vector<std::filesystem::path>& paths, const ExplainStreams& streams);
+
+// The same, its output gathered (standard input empty), for the tests.
 ExplainOutput RunExplainer(const std::vector<std::wstring>& arguments,
                            const std::vector<std::filesystem::path>& paths);
-
-// The usage text, with the forms of the table of forms.
-std::string Usage();

@@ -5,18 +5,18 @@
 #include "tools/common/utf.h"
 #include "tools/explain/engine/fixes.h"
 
-FixMode FixModeOf(std::wstring_view word) {
-  if (word == L"--fix") return FixMode::kFix;
-  if (word == L"--diff") return FixMode::kDiff;
-  return FixMode::kNone;
-}
-
 ExplainOutput RunFixMode(FixMode mode, const std::filesystem::path& path, const std::wstring& shown,
                          std::string_view bytes, const Explanation& explanation) {
-  const FixedFile fixed = ApplyFixes(bytes, explanation.findings);
+  // Only the findings that count are mended: what a team accepted stays as it is.
+  std::vector<Finding> reported;
+  for (const Finding& finding : explanation.findings) {
+    if (finding.Reported()) reported.push_back(finding);
+  }
+  const FixedFile fixed = ApplyFixes(bytes, reported);
+  const std::size_t count = ReportedCount(explanation);
   ExplainOutput output;
-  // Findings folded into a "more" finding have no fix of their own.
-  output.exitCode = fixed.applied == explanation.findingCount ? kExplainClean : kExplainWarnings;
+  // Findings past the cap have no fix of their own.
+  output.exitCode = fixed.applied == count ? kExplainClean : kExplainWarnings;
   const std::string name = Utf8FromUtf16(shown);
   if (mode == FixMode::kDiff) {
     output.out = UnifiedDiff(bytes, fixed.bytes, name);
@@ -41,6 +41,6 @@ ExplainOutput RunFixMode(FixMode mode, const std::filesystem::path& path, const 
     }
   }
   output.err = "perinax-explain: " + std::to_string(fixed.applied) + " of " +
-               std::to_string(explanation.findingCount) + " findings fixed in " + name + "\n";
+               std::to_string(count) + " findings fixed in " + name + "\n";
   return output;
 }

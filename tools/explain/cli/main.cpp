@@ -1,8 +1,7 @@
 // perinax-explain: what Perinax will do with an INI file on every Windows
 // version, and what in the file is probably a mistake.
 //
-//   perinax-explain [--format text|json|sarif] [--json] [--case NAME] [--args TEXT]
-//                   [--no-folder] FILE
+//   perinax-explain [options] PATH...
 //   perinax-explain --list-codes | --version | --help
 //   perinax-explain --lsp          (the language server, on standard input and output)
 //
@@ -45,10 +44,11 @@ int wmain(int argc, wchar_t** argv) {
     words.emplace_back(argv[i]);
     paths.emplace_back(argv[i]);
   }
-  const ExplainOutput output = RunExplainer(words, paths);
-  WriteText(STD_OUTPUT_HANDLE, output.out);
-  WriteText(STD_ERROR_HANDLE, output.err);
-  return output.exitCode;
+  const ExplainStreams streams{
+      [](std::string_view text) { WriteTextLines(STD_OUTPUT_HANDLE, std::string(text)); },
+      [](std::string_view text) { WriteTextLines(STD_ERROR_HANDLE, std::string(text)); },
+      ReadStandardInput};
+  return RunExplainer(words, paths, streams);
 }
 
 #else
@@ -66,11 +66,16 @@ int main(int argc, char** argv) {
     words.push_back(Utf16FromUtf8(argv[i]));
     paths.emplace_back(argv[i]);
   }
-  const ExplainOutput output = RunExplainer(words, paths);
   // Nothing is left to tell a failed write to.
-  static_cast<void>(std::fwrite(output.out.data(), 1, output.out.size(), stdout));
-  static_cast<void>(std::fwrite(output.err.data(), 1, output.err.size(), stderr));
-  return output.exitCode;
+  const ExplainStreams streams{
+      [](std::string_view text) {
+        static_cast<void>(std::fwrite(text.data(), 1, text.size(), stdout));
+      },
+      [](std::string_view text) {
+        static_cast<void>(std::fwrite(text.data(), 1, text.size(), stderr));
+      },
+      ReadStandardInput};
+  return RunExplainer(words, paths, streams);
 }
 
 #endif

@@ -19,6 +19,7 @@
 #include "tools/common/utf.h"
 #include "tools/explain/checks/checks.h"
 #include "tools/explain/engine/planning_platform.h"
+#include "tools/explain/engine/suppressions.h"
 
 namespace {
 
@@ -58,9 +59,18 @@ CasePlan RunCase(const ExplainCase* row, const std::wstring& versionText,
   plan.versionSection = VersionSectionOf(plan.osCode);
   plan.started = shell.file();
   if (plan.started && folder) {
-    if (const auto local = LocalPathOf(*folder, *plan.started)) {
+    const std::pair<std::wstring, bool>* known = nullptr;
+    if (inputs.found != nullptr) {
+      for (const auto& entry : *inputs.found) {
+        if (entry.first == *plan.started) known = &entry;
+      }
+    }
+    if (known != nullptr) {
+      plan.startedFound = known->second;
+    } else if (const auto local = LocalPathOf(*folder, *plan.started)) {
       std::error_code error;
       plan.startedFound = std::filesystem::exists(*local, error);
+      if (inputs.found != nullptr) inputs.found->emplace_back(*plan.started, *plan.startedFound);
     }
   }
   return plan;
@@ -147,12 +157,15 @@ std::optional<Explanation> Explain(const ExplainRequest& request) {
   explanation.file = request.file;
   explanation.only = request.only;
   explanation.folderChecked = request.folder.has_value();
-  const CaseInputs inputs{ini, request.folder, request.file, request.args};
+  std::vector<std::pair<std::wstring, bool>> beside;
+  const CaseInputs inputs{ini, request.folder, request.file, request.args, &beside};
   for (const ExplainCase& spec : ExplainCases()) {
     explanation.cases.push_back(PlanCase(spec, inputs));
   }
   CheckerFindings found = RunChecks(ini, request.file, request.folder, explanation.cases);
   explanation.findings = std::move(found.findings);
+  explanation.leftOut = std::move(found.leftOut);
   explanation.findingCount = found.count;
+  if (request.inlineSuppressions) ApplyInlineSuppressions(request.bytes, explanation);
   return explanation;
 }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/os_version_code.h"
@@ -31,6 +32,9 @@ struct CaseInputs {
   const std::optional<std::filesystem::path>& folder;
   const std::wstring& file;
   const std::wstring& args;
+  // What the runs found beside the file so far, so that eleven cases that start
+  // the same program look it up once; null to look each time.
+  std::vector<std::pair<std::wstring, bool>>* found = nullptr;
 };
 // One case's run, as Explain makes it for each case.
 CasePlan PlanCase(const ExplainCase& spec, const CaseInputs& inputs);

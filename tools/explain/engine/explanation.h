@@ -36,6 +36,9 @@ struct ExplainRequest {
   std::optional<std::filesystem::path> folder{};
   std::wstring args{};                // the argument text Perinax is started with
   const ExplainCase* only = nullptr;  // one case asked for, or every case
+  // Whether the file's own "; perinax-explain: disable=" comments count; an
+  // auditor who must see everything turns them off.
+  bool inlineSuppressions = true;
 };
 
 // The value the launcher writes, below HKEY_LOCAL_MACHINE.
@@ -101,6 +104,14 @@ struct Fix {
   std::vector<TextEdit> edits;
 };
 
+// Why a finding is not held against the file: a comment in the file itself
+// (SARIF's "inSource"), or a choice made outside it, in a .perinax-explainrc or
+// on the command line ("external").
+enum class Suppression : std::uint8_t { kNone, kInSource, kExternal };
+// Against a baseline log: a finding it holds is unchanged, any other new;
+// kNone when no baseline was given.
+enum class BaselineState : std::uint8_t { kNone, kNew, kUnchanged };
+
 struct Finding {
   Range range;  // the key name, the value or the section name it is about
   Code code = Code::kEncoding;
@@ -109,23 +120,41 @@ struct Finding {
   std::wstring about;
   std::wstring message;
   std::optional<Fix> fix{};  // the safe fix, where there is one
+  Suppression suppression = Suppression::kNone;
+  BaselineState baseline = BaselineState::kNone;
 
   std::uint32_t line() const { return range.start.line; }
   std::uint32_t column() const { return range.start.column; }
+  Level level() const { return InfoOf(code).level; }
+  // Whether it counts for the exit code and shows in the forms that leave
+  // suppressed and known findings out (all but SARIF).
+  bool Reported() const {
+    return suppression == Suppression::kNone && baseline != BaselineState::kUnchanged;
+  }
+};
+
+// The findings of one code past kWarningsPerCode: counted, never built, so
+// that a file of a million bad lines still gets a readable answer. No form
+// makes a finding of them.
+struct LeftOut {
+  Code code = Code::kEncoding;
+  std::size_t count = 0;
+  std::uint32_t firstLine = 0;
+  Suppression suppression = Suppression::kNone;  // the code is off for the whole file
 };
 
 struct Explanation {
   std::wstring file;  // as the request showed it
   std::vector<CasePlan> cases;
   const ExplainCase* only = nullptr;  // as the request asked
-  std::vector<Finding> findings;      // by line
-  // Every finding, those folded into a closing "more" finding included.
+  std::vector<Finding> findings;      // by line, at most kWarningsPerCode of a code
+  std::vector<LeftOut> leftOut;       // by code: those past the cap
+  // Every finding, those left out included.
   std::size_t findingCount = 0;
   bool folderChecked = true;  // false: the folder beside the file could not be seen
 };
 
-// Findings of one code after this many are folded into one closing finding, so
-// that a file of a million bad lines still gets a readable answer.
+// Findings of one code after this many are only counted (see LeftOut).
 inline constexpr std::size_t kWarningsPerCode = 100;
 
 // The exit codes of every client.
@@ -133,6 +162,26 @@ inline constexpr int kExplainClean = 0;
 inline constexpr int kExplainWarnings = 1;
 inline constexpr int kExplainFailed = 2;  // unreadable file or wrong command line
 
+// Left-out findings are more of a code's kept ones, so they count as those do:
+// not when the code is off for the file, nor when every kept one is known.
+inline bool Reported(const Explanation& explanation, const LeftOut& left) {
+  if (left.suppression != Suppression::kNone) return false;
+  for (const Finding& finding : explanation.findings) {
+    if (finding.code == left.code && finding.Reported()) return true;
+  }
+  return false;
+}
+
+// The findings that count: the reported ones and the left-out ones that count.
+inline std::size_t ReportedCount(const Explanation& explanation) {
+  std::size_t count = 0;
+  for (const Finding& finding : explanation.findings) count += finding.Reported() ? 1 : 0;
+  for (const LeftOut& left : explanation.leftOut) {
+    count += Reported(explanation, left) ? left.count : 0;
+  }
+  return count;
+}
+
 inline int ExitCodeOf(const Explanation& explanation) {
-  return explanation.findings.empty() ? kExplainClean : kExplainWarnings;
+  return ReportedCount(explanation) == 0 ? kExplainClean : kExplainWarnings;
 }

@@ -1,5 +1,6 @@
 // The forms for people: the table of what each case does, the warnings as
-// editors and CI logs read them, one case's trace, and the list of codes.
+// editors and CI logs read them, one case's trace, the list of codes, and
+// the text form's writer.
 
 #include <algorithm>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include "tools/explain/checks/wording.h"
 #include "tools/explain/engine/explainer.h"
 #include "tools/explain/formats/forms.h"
+#include "tools/explain/formats/output_forms.h"
 #include "tools/explain/formats/text_cells.h"
 
 namespace {
@@ -97,12 +99,6 @@ std::wstring WindowsCell(const CasePlan& plan) {
   return Widen(plan.spec->windows) + L" " + Widen(plan.spec->arch);
 }
 
-std::string Lines(const std::vector<std::wstring>& lines) {
-  std::string text;
-  for (const std::wstring& line : lines) text += Utf8FromUtf16(line) + "\n";
-  return text;
-}
-
 }  // namespace
 
 std::string FormatTable(const Explanation& explanation) {
@@ -117,7 +113,7 @@ std::string FormatTable(const Explanation& explanation) {
   for (const auto& row : rows) {
     for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], row[i].size());
   }
-  std::wstring text = L"What Perinax does with " + explanation.file + L":\n\n";
+  std::wstring text = L"What Perinax does with " + VisibleText(explanation.file) + L":\n\n";
   for (const auto& row : rows) {
     std::wstring line;
     for (std::size_t i = 0; i < row.size(); ++i) {
@@ -129,22 +125,69 @@ std::string FormatTable(const Explanation& explanation) {
   return Utf8FromUtf16(text);
 }
 
-std::string FormatWarnings(const Explanation& explanation, const std::wstring& shownFile) {
+std::string FormatFindingLines(const Explanation& explanation, const std::wstring& shownFile) {
   std::string text;
-  const std::string file = Utf8FromUtf16(shownFile);
+  const std::string file = LinePath(Utf8FromUtf16(shownFile));
   for (const Finding& finding : explanation.findings) {
-    text += file + ":" + std::to_string(finding.line()) +
-            ": warning: " + Utf8FromUtf16(finding.message) + " [" + InfoOf(finding.code).name +
-            "]\n";
+    if (!finding.Reported()) continue;
+    text += file + ":" + std::to_string(finding.line()) + ": " + LevelName(finding.level()) + ": " +
+            LineText(finding.message) + " [" + InfoOf(finding.code).name + "]\n";
   }
-  const std::size_t count = explanation.findingCount;
-  text += count == 0 ? std::string("no warnings\n")
-                     : std::to_string(count) + (count == 1 ? " warning\n" : " warnings\n");
+  // Not in the findings' own form, so that no problem matcher takes it for one.
+  for (const LeftOut& left : explanation.leftOut) {
+    if (!Reported(explanation, left)) continue;
+    text += "  (" + std::to_string(left.count) + " more " + InfoOf(left.code).name +
+            " findings from line " + std::to_string(left.firstLine) + " on are left out)\n";
+  }
   return text;
 }
 
+std::string LevelCounts(const std::array<std::size_t, 3>& byLevel) {
+  std::string text;
+  for (const Level level : {Level::kError, Level::kWarning, Level::kNote}) {
+    const std::size_t count = byLevel[static_cast<std::size_t>(level)];
+    if (count == 0) continue;
+    text += (text.empty() ? "" : ", ") + std::to_string(count) + " " + LevelName(level) +
+            (count == 1 ? "" : "s");
+  }
+  return text.empty() ? "no findings" : text;
+}
+
+std::string FormatWarnings(const Explanation& explanation, const std::wstring& shownFile) {
+  std::array<std::size_t, 3> byLevel{};
+  std::size_t suppressed = 0, unchanged = 0;
+  for (const Finding& finding : explanation.findings) {
+    if (finding.Reported()) ++byLevel[static_cast<std::size_t>(finding.level())];
+    suppressed += finding.suppression != Suppression::kNone ? 1 : 0;
+    unchanged +=
+        finding.suppression == Suppression::kNone && finding.baseline == BaselineState::kUnchanged
+            ? 1
+            : 0;
+  }
+  for (const LeftOut& left : explanation.leftOut) {
+    if (Reported(explanation, left))
+      byLevel[static_cast<std::size_t>(InfoOf(left.code).level)] += left.count;
+  }
+  std::string text = FormatFindingLines(explanation, shownFile);
+  const std::size_t count = byLevel[0] + byLevel[1] + byLevel[2];
+  if (count > 0) text += "by level: " + LevelCounts(byLevel) + "\n";
+  if (suppressed + unchanged > 0) {
+    text += "besides " + std::to_string(suppressed) + " suppressed, " + std::to_string(unchanged) +
+            " in the baseline\n";
+  }
+  // The last line is the count, as the page and scripts read it.
+  return text +
+         (count == 0 ? std::string("no warnings")
+                     : std::to_string(count) + (count == 1 ? " warning" : " warnings")) +
+         "\n";
+}
+
 std::string FormatCaseTrace(const CasePlan& plan) {
-  return Lines(plan.phase) + Lines(plan.launch);
+  std::string text;
+  for (const auto* lines : {&plan.phase, &plan.launch}) {
+    for (const std::wstring& line : *lines) text += "| " + LineText(line) + "\n";
+  }
+  return text;
 }
 
 std::string FormatCodeList() {
@@ -152,7 +195,65 @@ std::string FormatCodeList() {
   for (const CodeInfo& info : kCatalogue) width = std::max(width, std::strlen(info.name));
   std::string text;
   for (const CodeInfo& info : kCatalogue) {
-    text += info.name + std::string(width - std::strlen(info.name) + 2, ' ') + info.title + "\n";
+    const std::string level = LevelName(info.level);
+    text += info.name + std::string(width - std::strlen(info.name) + 2, ' ') + level +
+            std::string(9 - level.size(), ' ') + info.title + "\n";
   }
   return text;
+}
+
+std::string LineText(const std::wstring& text) {
+  return VisibleText(Utf8FromUtf16(text));
+}
+
+std::string LinePath(const std::string& path) {
+  const std::string shown = VisibleText(path);
+  const bool odd =
+      shown.empty() || shown[0] == ':' || shown[0] == '#' || shown[0] == '-' || shown[0] == ' ';
+  return odd && shown != "-" ? "./" + shown : shown;
+}
+
+namespace {
+
+// One file: the table and the findings, or the case's trace. Several: each
+// file's findings, then the totals.
+class TextWriter : public FormWriter {
+ public:
+  explicit TextWriter(bool several) : several_(several) {}
+  std::string File(const CheckedFile& file) override {
+    const Explanation& explanation = file.explanation;
+    if (explanation.only != nullptr) {
+      const auto plan = std::find_if(explanation.cases.begin(), explanation.cases.end(),
+                                     [&](const CasePlan& p) { return p.spec == explanation.only; });
+      const std::string trace = FormatCaseTrace(*plan);
+      return several_ ? LinePath(Utf8FromUtf16(file.shown)) + ":\n" + trace : trace;
+    }
+    if (!several_) return FormatTable(explanation) + "\n" + FormatWarnings(explanation, file.shown);
+    const std::string lines = FormatFindingLines(explanation, file.shown);
+    return lines.empty() ? lines : lines + "\n";
+  }
+  std::string End(const RunTotals& totals) override {
+    if (!several_ || totals.files + totals.failed == 0) return "";
+    std::string text = std::to_string(totals.files) + (totals.files == 1 ? " file" : " files") +
+                       " checked, " + std::to_string(totals.filesWithFindings) +
+                       " with findings: " + LevelCounts(totals.byLevel);
+    if (totals.suppressed + totals.unchanged > 0) {
+      text += " (besides " + std::to_string(totals.suppressed) + " suppressed, " +
+              std::to_string(totals.unchanged) + " in the baseline)";
+    }
+    if (totals.failed > 0) {
+      text += "; " + std::to_string(totals.failed) + (totals.failed == 1 ? " PATH" : " PATHs") +
+              " could not be checked";
+    }
+    return text + "\n";
+  }
+
+ private:
+  bool several_;
+};
+
+}  // namespace
+
+std::unique_ptr<FormWriter> MakeTextWriter(bool several) {
+  return std::make_unique<TextWriter>(several);
 }

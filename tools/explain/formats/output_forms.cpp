@@ -1,41 +1,22 @@
 #include "tools/explain/formats/output_forms.h"
 
-#include <algorithm>
 #include <array>
 
 #include "tools/explain/formats/forms.h"
 
 namespace {
 
-// The table and the warnings; with --case, that case's trace alone.
-FormOutput WriteText(const Explanation& explanation, const std::wstring& shownFile) {
-  if (explanation.only == nullptr) {
-    return {FormatTable(explanation) + "\n" + FormatWarnings(explanation, shownFile), ""};
-  }
-  const auto plan = std::find_if(explanation.cases.begin(), explanation.cases.end(),
-                                 [&](const CasePlan& p) { return p.spec == explanation.only; });
-  FormOutput output{FormatCaseTrace(*plan), ""};
-  // The warnings still decide the exit code, so the reason is said.
-  const std::size_t count = explanation.findingCount;
-  if (count > 0) {
-    output.err = std::to_string(count) + (count == 1 ? " warning" : " warnings") +
-                 ": run without --case to see them\n";
-  }
-  return output;
-}
-
-FormOutput WriteJson(const Explanation& explanation, const std::wstring&) {
-  return {FormatJson(explanation), ""};
-}
-
-FormOutput WriteSarif(const Explanation& explanation, const std::wstring& shownFile) {
-  return {FormatSarif(explanation, shownFile), ""};
-}
-
-constexpr std::array<OutputForm, 3> kForms = {{
-    {"text", "text (the default): the table and the warnings", WriteText, nullptr},
-    {"json", "json", WriteJson, FormatJsonFailure},
-    {"sarif", "sarif (SARIF 2.1.0)", WriteSarif, FormatSarifFailure},
+constexpr std::array<OutputForm, 9> kForms = {{
+    {"text", "text (the default): the table and the findings; for several files the findings",
+     MakeTextWriter, nullptr},
+    {"json", "json", MakeJsonWriter, FormatJsonFailure},
+    {"sarif", "sarif (SARIF 2.1.0, for code scanning)", MakeSarifWriter, FormatSarifFailure},
+    {"gcc", "gcc (FILE:LINE:COL: LEVEL: TEXT [CODE])", MakeGccWriter, nullptr},
+    {"github", "github (GitHub Actions workflow commands)", MakeGithubWriter, nullptr},
+    {"azure", "azure (Azure Pipelines logging commands)", MakeAzureWriter, nullptr},
+    {"gitlab", "gitlab (a GitLab Code Quality report)", MakeGitlabWriter, nullptr},
+    {"junit", "junit (JUnit XML: Jenkins, GitLab, Azure)", MakeJunitWriter, nullptr},
+    {"checkstyle", "checkstyle (Checkstyle XML)", MakeCheckstyleWriter, nullptr},
 }};
 
 }  // namespace
