@@ -42,6 +42,6 @@ std::string FormatPageJson(const Explanation& explanation) {
     // the page then does not quote.
     warnings[i]["fileWide"] = finding.about.empty() || finding.code == Code::kNoDefault;
   }
-  page["warningCount"] = explanation.findingCount;
+  page["warningCount"] = ReportedCount(explanation);
   return DumpJson(page);
 }
