@@ -218,7 +218,8 @@ void Run::CheckBytes(const std::wstring& shown, const std::filesystem::path& pat
   ++totals_.files;
   if (options_.fix != FixMode::kNone) {
     if (fromInput && options_.fix == FixMode::kFix) {
-      return Failed(shown, path, "standard input cannot be fixed in place (--diff shows the fixes)");
+      return Failed(shown, path,
+                    "standard input cannot be fixed in place (--diff shows the fixes)");
     }
     const ExplainOutput fixed = RunFixMode(options_.fix, path, shown, bytes, *explanation);
     streams_.out(fixed.out);

@@ -33,7 +33,7 @@ struct Options {
   // --disable (true) and --enable (false), in the order given: the later wins.
   std::vector<std::pair<Code, bool>> codeSwitches;
   std::optional<std::filesystem::path> baseline;
-  FixMode fix = FixMode::kNone;  // --fix, --diff: instead of a form
+  FixMode fix = FixMode::kNone;    // --fix, --diff: instead of a form
   std::vector<std::size_t> paths;  // the words that are PATHs
   // --help, --version, --list-codes: the whole answer.
   std::string answer;

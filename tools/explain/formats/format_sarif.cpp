@@ -11,8 +11,8 @@
 #include "tools/common/utf.h"
 #include "tools/explain/formats/forms.h"
 #include "tools/explain/formats/json_cases.h"
-#include "tools/explain/formats/sarif_fixes.h"
 #include "tools/explain/formats/output_forms.h"
+#include "tools/explain/formats/sarif_fixes.h"
 
 namespace {
 
