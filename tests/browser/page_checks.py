@@ -102,7 +102,8 @@ def check_answers_while_working(driver, settled, megabytes):
 
 def check_large_count(driver, explain, scratch, text):
     """The total counts every finding, those folded into a closing one too."""
-    path = scratch / "large.ini"
+    path = scratch / "large" / "Perinax.ini"
+    path.parent.mkdir(exist_ok=True)
     path.write_text(text)
     run = subprocess.run([explain, "--no-folder", str(path)], capture_output=True, check=False)
     total = run.stdout.decode().splitlines()[-1]

@@ -12,6 +12,7 @@ and chromium-driver (scripts/install-deps.sh)."""
 import base64
 import json
 import re
+import shutil
 import pathlib
 import subprocess
 import sys
@@ -107,8 +108,16 @@ def drop(driver, name, data):
     settled(driver, before)
 
 
+def as_perinax_ini(path):
+    """The file's bytes under the one name Perinax reads, which the page takes for granted."""
+    folder = pathlib.Path(tempfile.mkdtemp(prefix="page-cli-"))
+    shutil.copyfile(path, folder / "Perinax.ini")
+    return folder / "Perinax.ini"
+
+
 def command_line(explain, path, *words):
-    run = subprocess.run([explain, "--no-folder", *words, str(path)], capture_output=True, check=False)
+    run = subprocess.run([explain, "--no-folder", *words, str(as_perinax_ini(path))],
+                         capture_output=True, check=False)
     assert run.returncode in (0, 1), run.stderr.decode()
     return run.stdout.decode()
 
@@ -259,7 +268,8 @@ def main():
 
             # Notepad's "Unicode": UTF-16 LE with a byte-order mark, CRLF line ends.
             text = (HERE / "mistakes-utf16.txt").read_text().replace("\n", "\r\n")
-            utf16 = pathlib.Path(scratch) / "mistakes-utf16.ini"
+            utf16 = pathlib.Path(scratch) / "utf16" / "Perinax.ini"
+            utf16.parent.mkdir()
             utf16.write_bytes(b"\xff\xfe" + text.encode("utf-16-le"))
             drop(driver, utf16.name, utf16.read_bytes())
             check_same(driver, explain, utf16, "mistakes, a dropped UTF-16 file")
