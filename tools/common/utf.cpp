@@ -157,9 +157,9 @@ std::string VisibleText(std::string_view text) {
       size = 3;
     }
     // A byte of 0x80 or above alone is no character: it passes as it is.
-    if ((size > 1 || c < 0x80) && IsHiddenControl(c)) {
-      AppendEscape(out, c);
-    } else if (c == '[' && EndsInCommandPrefix(out)) {
+    // A hidden control, or the '[' that would make "##vso[" a command.
+    const bool hidden = (size > 1 || c < 0x80) && IsHiddenControl(c);
+    if (hidden || (c == '[' && EndsInCommandPrefix(out))) {
       AppendEscape(out, c);
     } else {
       out.append(text.substr(i, size));

@@ -47,8 +47,9 @@ RcFile ReadRcFile(const std::filesystem::path& path) {
       if (const CodeInfo* info = FindCode(name)) {
         rc.disabled.set(static_cast<std::size_t>(info->code));
       } else {
-        rc.problems.push_back(shown + ":" + std::to_string(number) + ": unknown code " + name +
-                              " (perinax-explain --list-codes lists them)");
+        std::string problem = shown + ":" + std::to_string(number);
+        problem += ": unknown code " + name + " (perinax-explain --list-codes lists them)";
+        rc.problems.push_back(std::move(problem));
       }
     }
   }

@@ -16,9 +16,10 @@ namespace {
 class Units {
  public:
   explicit Units(std::string_view bytes)
-      : bytes_(bytes), wide_(EncodingOf(bytes) == IniEncoding::kUtf16Le) {
-    first_ = wide_ ? 2 : 0;
-    count_ = (bytes.size() - first_) / (wide_ ? 2 : 1);
+      : bytes_(bytes),
+        wide_(EncodingOf(bytes) == IniEncoding::kUtf16Le),
+        first_(wide_ ? 2 : 0),
+        count_((bytes.size() - first_) / (wide_ ? 2 : 1)) {
     lineStarts_.push_back(0);
     for (std::size_t i = 0; i < count_; ++i) {
       const char16_t unit = At(i);

@@ -127,10 +127,14 @@ std::string UnifiedDiff(std::string_view before, std::string_view after, const s
     const std::size_t end = std::min(script.size(), last + 1 + kContext);
     const std::size_t oldCount = oldAt[end] - oldAt[start];
     const std::size_t newCount = newAt[end] - newAt[start];
-    if (out.empty()) out = "--- a/" + name + "\n+++ b/" + name + "\n";
-    out += "@@ -" + std::to_string(oldAt[start] + (oldCount > 0 ? 1 : 0)) + "," +
-           std::to_string(oldCount) + " +" + std::to_string(newAt[start] + (newCount > 0 ? 1 : 0)) +
-           "," + std::to_string(newCount) + " @@\n";
+    if (out.empty()) {
+      out = "--- a/" + name;
+      out += "\n+++ b/" + name + "\n";
+    }
+    out += "@@ -" + std::to_string(oldAt[start] + (oldCount > 0 ? 1 : 0));
+    out += "," + std::to_string(oldCount);
+    out += " +" + std::to_string(newAt[start] + (newCount > 0 ? 1 : 0));
+    out += "," + std::to_string(newCount) + " @@\n";
     for (std::size_t j = start; j < end; ++j) {
       if (script[j] == Op::kSame) Print(out, ' ', a[oldAt[j]]);
       if (script[j] == Op::kOld) Print(out, '-', a[oldAt[j]]);

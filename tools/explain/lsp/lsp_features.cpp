@@ -75,8 +75,9 @@ json DocumentSymbols(const LspDocument& document) {
   for (std::size_t i = 0; i < sections.size(); ++i) {
     const std::uint32_t line = sections[i].line - 1;
     // A section runs to the line before the next one, or to the end.
-    std::uint32_t last = i + 1 < sections.size() ? sections[i + 1].line - 2 : line;
-    if (i + 1 == sections.size()) {
+    const bool final = i + 1 == sections.size();
+    std::uint32_t last = final ? line : sections[i + 1].line - 2;
+    if (final) {
       for (const IniKey& key : ini.Keys(sections[i])) last = std::max(last, key.line - 1u);
     }
     const auto width = [&](std::uint32_t at) {

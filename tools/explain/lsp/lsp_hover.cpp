@@ -36,7 +36,7 @@ std::string ProgramText(const CasePlan& plan) {
 
 // What one case does with the value of a key of the given role.
 std::string KeyEffect(const CasePlan& plan, const IniKeySpec& key) {
-  const std::string read = "reads `" + Utf8(plan.settings.*key.field) + "`";
+  std::string read = "reads `" + Utf8(plan.settings.*key.field) + "`";
   switch (key.role) {
     case KeyRole::kProgram:
       return read + " and " + ProgramText(plan);
