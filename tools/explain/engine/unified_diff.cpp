@@ -128,13 +128,23 @@ std::string UnifiedDiff(std::string_view before, std::string_view after, const s
     const std::size_t oldCount = oldAt[end] - oldAt[start];
     const std::size_t newCount = newAt[end] - newAt[start];
     if (out.empty()) {
-      out = "--- a/" + name;
-      out += "\n+++ b/" + name + "\n";
+      out = "--- a/";
+      out += name;
+      out += "\n+++ b/";
+      out += name;
+      out += '\n';
     }
-    out += "@@ -" + std::to_string(oldAt[start] + (oldCount > 0 ? 1 : 0));
-    out += "," + std::to_string(oldCount);
-    out += " +" + std::to_string(newAt[start] + (newCount > 0 ? 1 : 0));
-    out += "," + std::to_string(newCount) + " @@\n";
+    // Appended piece by piece: GCC 12 at -O3 warns (-Wrestrict) on
+    // "literal" + std::to_string(...).
+    out += "@@ -";
+    out += std::to_string(oldAt[start] + (oldCount > 0 ? 1 : 0));
+    out += ',';
+    out += std::to_string(oldCount);
+    out += " +";
+    out += std::to_string(newAt[start] + (newCount > 0 ? 1 : 0));
+    out += ',';
+    out += std::to_string(newCount);
+    out += " @@\n";
     for (std::size_t j = start; j < end; ++j) {
       if (script[j] == Op::kSame) Print(out, ' ', a[oldAt[j]]);
       if (script[j] == Op::kOld) Print(out, '-', a[oldAt[j]]);
