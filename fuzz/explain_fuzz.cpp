@@ -55,10 +55,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string table = FormatTable(*explanation);
   for (const CasePlan& plan : explanation->cases) table += FormatCaseTrace(plan);
   FUZZ_CHECK(ValidUtf8(table));
-  // One line a warning, and the count after them.
-  std::size_t lines = 0;
-  for (const char c : warnings) lines += c == '\n' ? 1 : 0;
-  FUZZ_CHECK(lines == explanation->findings.size() + 1);
+  // One line a finding and one a left-out count, whatever the file holds; the
+  // warnings' text starts with them and ends with the count on a line of its own.
+  const std::string findingLines = FormatFindingLines(*explanation, L"Perinax.ini");
+  std::size_t expected = 0, lines = 0;
+  for (const Finding& finding : explanation->findings) expected += finding.Reported() ? 1 : 0;
+  for (const LeftOut& left : explanation->leftOut) expected += Reported(*explanation, left) ? 1 : 0;
+  for (const char c : findingLines) lines += c == '\n' ? 1 : 0;
+  FUZZ_CHECK(lines == expected);
+  FUZZ_CHECK(warnings.starts_with(findingLines));
+  const std::size_t count = ReportedCount(*explanation);
+  const std::string last = count == 0   ? "no warnings\n"
+                           : count == 1 ? "1 warning\n"
+                                        : std::to_string(count) + " warnings\n";
+  FUZZ_CHECK(warnings.ends_with("\n" + last) || warnings == last);
   FUZZ_CHECK(warnings.find('\r') == std::string::npos);
 
   const FixedFile fixed = ApplyFixes(bytes, explanation->findings);
