@@ -53,7 +53,19 @@ int wmain(int argc, wchar_t** argv) {
 
 #else
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 int main(int argc, char** argv) {
+#if defined(__GLIBC__)
+  // Each file's work frees what it took. By default glibc hands the top of the
+  // heap back to the kernel after a file and asks for it again for the next:
+  // over a repository of packages that is two system calls and fresh page
+  // faults a file. Keeping up to 64 MiB free costs no memory that is not used.
+  static_cast<void>(mallopt(M_TRIM_THRESHOLD, 64 << 20));
+  static_cast<void>(mallopt(M_TOP_PAD, 1 << 20));
+#endif
   if (argc == 2 && std::string_view(argv[1]) == "--lsp") {
     std::error_code error;
     std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);

@@ -41,7 +41,7 @@ CasePlan RunCase(const ExplainCase* row, const std::wstring& versionText,
   // run from FILE's folder, it would be FILE's own path.
   if (plan.phase.size() > 1) plan.phase[1] = inputs.file;
 
-  PlanningShell shell(folder);
+  PlanningShell shell(folder, inputs.folders);
   trace.lines.clear();
   static_cast<void>(RunSetupCmd(state.settings, shell, trace, inputs.args.c_str()));
   plan.launch = trace.lines;
@@ -157,8 +157,8 @@ std::optional<Explanation> Explain(const ExplainRequest& request) {
   explanation.file = request.file;
   explanation.only = request.only;
   explanation.folderChecked = request.folder.has_value();
-  std::vector<std::pair<std::wstring, bool>> beside;
-  const CaseInputs inputs{ini, request.folder, request.file, request.args, &beside};
+  std::vector<std::pair<std::wstring, bool>> beside, folders;
+  const CaseInputs inputs{ini, request.folder, request.file, request.args, &beside, &folders};
   for (const ExplainCase& spec : ExplainCases()) {
     explanation.cases.push_back(PlanCase(spec, inputs));
   }

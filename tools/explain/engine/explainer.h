@@ -35,6 +35,8 @@ struct CaseInputs {
   // What the runs found beside the file so far, so that eleven cases that start
   // the same program look it up once; null to look each time.
   std::vector<std::pair<std::wstring, bool>>* found = nullptr;
+  // Which of the paths the runs asked about are folders, for the same reason.
+  std::vector<std::pair<std::wstring, bool>>* folders = nullptr;
 };
 // One case's run, as Explain makes it for each case.
 CasePlan PlanCase(const ExplainCase& spec, const CaseInputs& inputs);

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/trace.h"
@@ -111,8 +112,11 @@ class PlanningRegistry final : public RegistryApi {
 // NOLINTNEXTLINE(cppcoreguidelines-virtual-class-destructor)
 class PlanningShell final : public ShellApi {
  public:
-  explicit PlanningShell(std::optional<std::filesystem::path> iniFolder)
-      : iniFolder_(std::move(iniFolder)) {}
+  // `folders`, when given, remembers which paths are folders across the runs
+  // of one file, so that its eleven cases ask the file system once a path.
+  explicit PlanningShell(std::optional<std::filesystem::path> iniFolder,
+                         std::vector<std::pair<std::wstring, bool>>* folders = nullptr)
+      : iniFolder_(std::move(iniFolder)), folders_(folders) {}
 
   bool IsFolder(const wchar_t* path) override;
   bool Execute(const LaunchRecord& record, ProcessHandle* process) override;
@@ -125,6 +129,7 @@ class PlanningShell final : public ShellApi {
 
  private:
   std::optional<std::filesystem::path> iniFolder_;
+  std::vector<std::pair<std::wstring, bool>>* folders_;
   std::optional<std::wstring> file_;
 };
 
