@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
   // Each file's work frees what it took. By default glibc hands the top of the
   // heap back to the kernel after a file and asks for it again for the next:
   // over a repository of packages that is two system calls and fresh page
-  // faults a file. Keeping up to 64 MiB free costs no memory that is not used.
+  // faults a file. What is kept, up to 64 MiB, is what the largest file took.
   static_cast<void>(mallopt(M_TRIM_THRESHOLD, 64 << 20));
   static_cast<void>(mallopt(M_TOP_PAD, 1 << 20));
 #endif

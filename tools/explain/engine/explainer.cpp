@@ -59,19 +59,13 @@ CasePlan RunCase(const ExplainCase* row, const std::wstring& versionText,
   plan.versionSection = VersionSectionOf(plan.osCode);
   plan.started = shell.file();
   if (plan.started && folder) {
-    const std::pair<std::wstring, bool>* known = nullptr;
-    if (inputs.found != nullptr) {
-      for (const auto& entry : *inputs.found) {
-        if (entry.first == *plan.started) known = &entry;
-      }
-    }
-    if (known != nullptr) {
-      plan.startedFound = known->second;
-    } else if (const auto local = LocalPathOf(*folder, *plan.started)) {
+    const auto look = [&]() -> std::optional<bool> {
+      const std::optional<std::filesystem::path> local = LocalPathOf(*folder, *plan.started);
+      if (!local) return std::nullopt;  // a path of the target machine alone
       std::error_code error;
-      plan.startedFound = std::filesystem::exists(*local, error);
-      if (inputs.found != nullptr) inputs.found->emplace_back(*plan.started, *plan.startedFound);
-    }
+      return std::filesystem::exists(*local, error);
+    };
+    plan.startedFound = inputs.found != nullptr ? inputs.found->Of(*plan.started, look) : look();
   }
   return plan;
 }
@@ -157,7 +151,7 @@ std::optional<Explanation> Explain(const ExplainRequest& request) {
   explanation.file = request.file;
   explanation.only = request.only;
   explanation.folderChecked = request.folder.has_value();
-  std::vector<std::pair<std::wstring, bool>> beside, folders;
+  PathAnswers beside, folders;
   const CaseInputs inputs{ini, request.folder, request.file, request.args, &beside, &folders};
   for (const ExplainCase& spec : ExplainCases()) {
     explanation.cases.push_back(PlanCase(spec, inputs));

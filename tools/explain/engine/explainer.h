@@ -27,16 +27,18 @@ const ExplainCase* FindExplainCase(std::string_view name);
 
 // What one case's run sees besides its Windows: the file (read from `folder`,
 // shown as `file`) and the argument text.
+class PathAnswers;
+
 struct CaseInputs {
   const IniReader& ini;
   const std::optional<std::filesystem::path>& folder;
   const std::wstring& file;
   const std::wstring& args;
-  // What the runs found beside the file so far, so that eleven cases that start
-  // the same program look it up once; null to look each time.
-  std::vector<std::pair<std::wstring, bool>>* found = nullptr;
-  // Which of the paths the runs asked about are folders, for the same reason.
-  std::vector<std::pair<std::wstring, bool>>* folders = nullptr;
+  // What the runs found beside the file so far (the programs started, the paths
+  // asked whether they are folders), so that eleven cases look each up once;
+  // null to look each time.
+  PathAnswers* found = nullptr;
+  PathAnswers* folders = nullptr;
 };
 // One case's run, as Explain makes it for each case.
 CasePlan PlanCase(const ExplainCase& spec, const CaseInputs& inputs);

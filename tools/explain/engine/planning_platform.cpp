@@ -126,16 +126,12 @@ void PlanningRegistry::RevertFsRedirection(void*) {}
 
 bool PlanningShell::IsFolder(const wchar_t* path) {
   if (!iniFolder_) return false;
-  if (folders_ != nullptr) {
-    for (const auto& [known, folder] : *folders_) {
-      if (known == path) return folder;
-    }
-  }
-  const std::optional<std::filesystem::path> local = LocalPathOf(*iniFolder_, path);
-  std::error_code error;
-  const bool folder = local && std::filesystem::is_directory(*local, error);
-  if (folders_ != nullptr) folders_->emplace_back(path, folder);
-  return folder;
+  const auto look = [&]() -> std::optional<bool> {
+    const std::optional<std::filesystem::path> local = LocalPathOf(*iniFolder_, path);
+    std::error_code error;
+    return local && std::filesystem::is_directory(*local, error);
+  };
+  return (folders_ != nullptr ? folders_->Of(path, look) : look()).value_or(false);
 }
 
 bool PlanningShell::Execute(const LaunchRecord& record, ProcessHandle*) {

@@ -109,13 +109,30 @@ class PlanningRegistry final : public RegistryApi {
 // nothing is taken for a folder). Every start "fails" after being
 // recorded, so that the launch stops after its two "Setup CMD" lines.
 // Final, and its interface's destructor is protected: never deleted through a base pointer.
+// What the file system said of paths beside one INI file, remembered across its
+// eleven cases so that each path is asked once. An answer may be "cannot say"
+// (a path of the target machine alone).
+class PathAnswers {
+ public:
+  template <typename Look>
+  std::optional<bool> Of(const std::wstring& path, Look look) {
+    for (const auto& [known, answer] : answers_) {
+      if (known == path) return answer;
+    }
+    return answers_.emplace_back(path, look()).second;
+  }
+
+ private:
+  std::vector<std::pair<std::wstring, std::optional<bool>>> answers_;
+};
+
 // NOLINTNEXTLINE(cppcoreguidelines-virtual-class-destructor)
 class PlanningShell final : public ShellApi {
  public:
   // `folders`, when given, remembers which paths are folders across the runs
   // of one file, so that its eleven cases ask the file system once a path.
   explicit PlanningShell(std::optional<std::filesystem::path> iniFolder,
-                         std::vector<std::pair<std::wstring, bool>>* folders = nullptr)
+                         PathAnswers* folders = nullptr)
       : iniFolder_(std::move(iniFolder)), folders_(folders) {}
 
   bool IsFolder(const wchar_t* path) override;
@@ -129,7 +146,7 @@ class PlanningShell final : public ShellApi {
 
  private:
   std::optional<std::filesystem::path> iniFolder_;
-  std::vector<std::pair<std::wstring, bool>>* folders_;
+  PathAnswers* folders_;
   std::optional<std::wstring> file_;
 };
 
